@@ -1,0 +1,201 @@
+#include "data_link.h"
+
+#include "frame_render.h"
+#include "tables.h"
+
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zrkcam {
+
+namespace {
+// Bytes sent per wake-up before the event loop gets a turn, so commands are answered during downloads.
+constexpr int64_t kBytesPerTurn = 8 << 20;
+} // namespace
+
+DataLink::DataLink(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent)
+    : QObject(parent), cam_(camera), opt_(options), clock_(std::move(clock)), frame_(kMaxFrameBytes) {
+    connect(&liveTimer_, &QTimer::timeout, this, &DataLink::onLiveTick);
+}
+
+DataLink::~DataLink() {
+    blockSignals(true);
+    close();
+}
+
+void DataLink::trace(const QString& text) const {
+    if (opt_.verbose) std::fprintf(stderr, "zrkcam: data: %s\n", qPrintable(text));
+}
+
+void DataLink::attach(int fd) {
+    close();
+    fd_ = fd;
+    connectionBytes_ = 0;
+    // Small writes should leave as their own segments when a chunk size is asked for.
+    const int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    readNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    connect(readNotifier_, &QSocketNotifier::activated, this, &DataLink::onReadable);
+    writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
+    writeNotifier_->setEnabled(false);
+    connect(writeNotifier_, &QSocketNotifier::activated, this, &DataLink::pump);
+}
+
+void DataLink::close() {
+    liveTimer_.stop();
+    mode_ = Mode::Idle;
+    pos_ = len_ = 0;
+    if (fd_ < 0) return;
+    delete readNotifier_;
+    delete writeNotifier_;
+    readNotifier_ = writeNotifier_ = nullptr;
+    ::close(fd_);
+    fd_ = -1;
+    trace("connection closed");
+    emit disconnected();
+}
+
+void DataLink::onReadable() {
+    // Nothing is ever requested on this port: read and drop, and notice when the client goes away.
+    char scratch[4096];
+    const ssize_t n = ::recv(fd_, scratch, sizeof scratch, 0);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) close();
+}
+
+void DataLink::startDownload(int region, int first, int count) {
+    mode_ = Mode::Download;
+    region_ = region;
+    nextIndex_ = first;
+    endIndex_ = first + count;
+    framesInTransfer_ = 0;
+    transferBytes_ = 0;
+    pos_ = len_ = 0;
+    trace(QStringLiteral("download region %1 frames %2..%3").arg(region).arg(first).arg(endIndex_ - 1));
+    writeNotifier_->setEnabled(true);
+}
+
+void DataLink::startLive() {
+    mode_ = Mode::Live;
+    framesInTransfer_ = 0;
+    transferBytes_ = 0;
+    pos_ = len_ = 0;
+    // Live output runs at the recording rate, kept between 5 and 30 frames a second for the viewer.
+    const double fps = std::clamp(frameRate(cam_.mode.imageSize, cam_.mode.rateCode) * cam_.speed, 5.0, 30.0);
+    liveTimer_.start(static_cast<int>(1000.0 / fps));
+    liveDue_ = true;
+    trace("live output started");
+    writeNotifier_->setEnabled(true);
+}
+
+void DataLink::stopLive() {
+    if (mode_ != Mode::Live) return;
+    // A frame already begun is finished, so the receiver never sees a torn record.
+    liveTimer_.stop();
+    liveDue_ = false;
+    trace("live output stopped");
+    if (pos_ >= len_) {
+        mode_ = Mode::Idle;
+        if (writeNotifier_) writeNotifier_->setEnabled(false);
+    }
+}
+
+void DataLink::onLiveTick() {
+    if (pos_ < len_) return; // the last frame is still leaving: drop this one, as a camera would
+    liveDue_ = true;
+    if (writeNotifier_) writeNotifier_->setEnabled(true);
+}
+
+bool DataLink::loadNextFrame() {
+    RecordSettings settings;
+    FrameStamp stamp;
+    if (mode_ == Mode::Download) {
+        if (nextIndex_ >= endIndex_) return false;
+        const Recording& rec = cam_.region(region_).rec;
+        settings = rec.settings;
+        stamp = recordedStamp(rec, region_, nextIndex_++);
+    } else {
+        if (!liveDue_ || !liveTimer_.isActive()) return false;
+        liveDue_ = false;
+        const Now now = clock_();
+        settings = cam_.currentSettings();
+        stamp.region = -1;
+        stamp.number = liveCounter_;
+        stamp.seq = liveCounter_;
+        stamp.realFrame = static_cast<uint16_t>(liveCounter_);
+        stamp.epochMs = cam_.clockMs(now);
+        ++liveCounter_;
+    }
+    len_ = static_cast<size_t>(renderFrame(settings, stamp, frame_.data()));
+    pos_ = 0;
+    if (framesInTransfer_++ == opt_.faults.badMagicFrame) frame_[0] = 'X';
+    return len_ > 0;
+}
+
+void DataLink::pump() {
+    int64_t budget = kBytesPerTurn;
+    const Faults& f = opt_.faults;
+    while (fd_ >= 0 && budget > 0) {
+        if (pos_ >= len_ && !loadNextFrame()) {
+            writeNotifier_->setEnabled(false);
+            if (mode_ == Mode::Download) {
+                mode_ = Mode::Idle;
+                trace(QStringLiteral("download sent, %1 bytes").arg(transferBytes_));
+                emit downloadSent();
+            } else if (mode_ == Mode::Live && !liveTimer_.isActive()) {
+                mode_ = Mode::Idle;
+            }
+            return;
+        }
+        size_t n = len_ - pos_;
+        if (opt_.chunkRandom)
+            n = std::min<size_t>(n, std::uniform_int_distribution<size_t>(1, 65536)(rng_));
+        else if (opt_.chunk > 0)
+            n = std::min<size_t>(n, static_cast<size_t>(opt_.chunk));
+        if (f.stallDataAfter >= 0) {
+            const int64_t left = f.stallDataAfter - transferBytes_;
+            if (left <= 0) {
+                // Go silent with the connection open; only a new connection ends this.
+                writeNotifier_->setEnabled(false);
+                liveTimer_.stop();
+                trace("data stalled on purpose");
+                return;
+            }
+            n = std::min<size_t>(n, static_cast<size_t>(left));
+        }
+        if (f.closeDataAfterBytes >= 0)
+            n = std::min<size_t>(
+                n, static_cast<size_t>(std::max<int64_t>(f.closeDataAfterBytes - connectionBytes_, 0)));
+        if (n == 0) {
+            close();
+            return;
+        }
+        const ssize_t sent = ::send(fd_, frame_.data() + pos_, n, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                writeNotifier_->setEnabled(true);
+                return;
+            }
+            close();
+            return;
+        }
+        pos_ += static_cast<size_t>(sent);
+        transferBytes_ += sent;
+        connectionBytes_ += sent;
+        budget -= sent;
+        if (f.closeDataAfterBytes >= 0 && connectionBytes_ >= f.closeDataAfterBytes) {
+            close();
+            return;
+        }
+        if (opt_.chunk > 0 || opt_.chunkRandom) break; // one chunk per wake-up keeps chunks apart on the wire
+    }
+    if (writeNotifier_) writeNotifier_->setEnabled(true);
+}
+
+} // namespace zrkcam

@@ -1,0 +1,68 @@
+// The data port's one connection: streams downloads and live frames straight from one reusable frame
+// buffer into the socket, rendering the next frame only when the previous one has been handed over.
+#pragma once
+
+#include "camera.h"
+#include "options.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+class QSocketNotifier;
+
+namespace zrkcam {
+
+class DataLink : public QObject {
+    Q_OBJECT
+public:
+    DataLink(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent = nullptr);
+    ~DataLink() override;
+
+    bool connected() const { return fd_ >= 0; }
+    bool busy() const { return mode_ != Mode::Idle; }
+    void attach(int fd); // takes the connected socket over
+    void close();
+
+    void startDownload(int region, int first, int count);
+    void startLive();
+    void stopLive();
+
+signals:
+    void downloadSent(); // every byte of the download has been handed to the socket
+    void disconnected();
+
+private:
+    enum class Mode { Idle, Download, Live };
+    void pump();
+    bool loadNextFrame();
+    void onReadable();
+    void onLiveTick();
+    void trace(const QString& text) const;
+
+    Camera& cam_;
+    const Options& opt_;
+    std::function<Now()> clock_;
+    int fd_ = -1;
+    QSocketNotifier* readNotifier_ = nullptr;
+    QSocketNotifier* writeNotifier_ = nullptr;
+    std::vector<uint8_t> frame_;
+    size_t pos_ = 0;
+    size_t len_ = 0;
+    Mode mode_ = Mode::Idle;
+    int region_ = 0;
+    int nextIndex_ = 0;
+    int endIndex_ = 0;
+    int framesInTransfer_ = 0;
+    int64_t transferBytes_ = 0;
+    int64_t connectionBytes_ = 0;
+    bool liveDue_ = false;
+    uint32_t liveCounter_ = 0;
+    QTimer liveTimer_;
+    std::mt19937 rng_{20240607u};
+};
+
+} // namespace zrkcam

@@ -1,0 +1,239 @@
+#include "session.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace zrkcam {
+
+namespace {
+// Longest command line taken; the longest real one (RSTR with its backup text) is far shorter.
+constexpr qsizetype kMaxCommandLine = 4096;
+} // namespace
+
+Session::Session(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent)
+    : QObject(parent), cam_(camera), opt_(options), clock_(std::move(clock)), protocol_(camera),
+      data_(camera, options, clock_) {
+    connect(&commandServer_, &QTcpServer::newConnection, this, &Session::onCommandConnection);
+    connect(&dataServer_, &DescriptorServer::descriptorReady, this, &Session::onDataDescriptor);
+    connect(&data_, &DataLink::downloadSent, this, [this] {
+        if (!awaitingSent_) return;
+        awaitingSent_ = false;
+        sendLine(std::string(kTransferDoneLine), {});
+    });
+    connect(&data_, &DataLink::disconnected, this, [this] {
+        awaitingSent_ = false; // an aborted download gets no "226"
+        cam_.liveOutput = false;
+    });
+}
+
+bool Session::listen(QString& error) {
+    QHostAddress address;
+    if (opt_.bind == "localhost")
+        address = QHostAddress(QHostAddress::LocalHost);
+    else if (!address.setAddress(QString::fromStdString(opt_.bind))) {
+        error = QStringLiteral("invalid bind address '%1'").arg(QString::fromStdString(opt_.bind));
+        return false;
+    }
+    if (!commandServer_.listen(address, static_cast<quint16>(opt_.commandPort))) {
+        error = QStringLiteral("command port: %1").arg(commandServer_.errorString());
+        return false;
+    }
+    if (!dataServer_.listen(address, static_cast<quint16>(opt_.dataPort))) {
+        error = QStringLiteral("data port: %1").arg(dataServer_.errorString());
+        return false;
+    }
+    return true;
+}
+
+void Session::trace(const char* dir, const std::string& line) const {
+    if (opt_.verbose) std::fprintf(stderr, "zrkcam: %s %s\n", dir, line.c_str());
+}
+
+void Session::onCommandConnection() {
+    while (QTcpSocket* s = commandServer_.nextPendingConnection()) {
+        if (opt_.faults.refuseCommand || cmd_) {
+            // One client at a time; a refused one sees its connection closed at once.
+            trace("--", opt_.faults.refuseCommand ? "command connection refused" : "second client refused");
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
+        cmd_ = s;
+        ++connectionId_;
+        commandsAnswered_ = 0;
+        commandBytes_ = 0;
+        s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(s, &QTcpSocket::readyRead, this, &Session::onCommandReadable);
+        connect(s, &QTcpSocket::disconnected, this, &Session::onCommandGone);
+        trace("--", "command connection from " + s->peerAddress().toString().toStdString());
+        sendLine(std::string(kGreetingLine), {});
+    }
+}
+
+void Session::onDataDescriptor(qintptr fd) {
+    if (opt_.faults.refuseData || !cmd_ || data_.connected()) {
+        trace("--", "data connection refused");
+        ::close(static_cast<int>(fd));
+        return;
+    }
+    data_.attach(static_cast<int>(fd));
+    trace("--", "data connection accepted");
+    sendLine(std::string(kDataReadyLine), {});
+}
+
+void Session::onCommandGone() {
+    if (!cmd_) return;
+    trace("--", "command connection closed");
+    cmd_->deleteLater();
+    cmd_ = nullptr;
+    ++connectionId_;
+    data_.close();
+    cam_.liveOutput = false;
+    queue_.clear();
+    input_.clear();
+    discardingLine_ = false;
+    blocked_ = false;
+    awaitingSent_ = false;
+}
+
+void Session::onCommandReadable() {
+    if (!cmd_) return;
+    input_.append(cmd_->readAll());
+    for (;;) {
+        const qsizetype lf = input_.indexOf('\n');
+        if (lf < 0) break;
+        QByteArray line = input_.left(lf);
+        input_.remove(0, lf + 1);
+        if (discardingLine_) {
+            discardingLine_ = false;
+            continue;
+        }
+        // CR LF ends a command; a bare LF is taken too.
+        if (line.endsWith('\r')) line.chop(1);
+        if (!line.isEmpty()) queue_.push_back(line.toStdString());
+    }
+    if (input_.size() > kMaxCommandLine) {
+        input_.clear();
+        discardingLine_ = true;
+        sendLine("500 Line too long", {});
+    }
+    processQueue();
+}
+
+void Session::processQueue() {
+    while (!blocked_ && cmd_ && !queue_.empty()) {
+        const std::string line = queue_.front();
+        queue_.pop_front();
+        handleLine(line);
+    }
+}
+
+void Session::handleLine(const std::string& line) {
+    trace("<-", line);
+    const Reply reply = protocol_.handle(line, clock_(), data_.connected(), data_.busy() || awaitingSent_);
+    const Faults& f = opt_.faults;
+    if (f.find(ReplyFault::Kind::Withhold, line)) {
+        trace("--", "reply withheld");
+        if (reply.data == Reply::Data::LiveStart) cam_.liveOutput = false;
+        afterCommand();
+        return;
+    }
+    if (const ReplyFault* delay = f.find(ReplyFault::Kind::Delay, line)) {
+        blocked_ = true;
+        const quint64 id = connectionId_;
+        QTimer::singleShot(delay->value, this, [this, reply, line, id] {
+            if (id != connectionId_) return;
+            blocked_ = false;
+            deliver(reply, line);
+            processQueue();
+        });
+        return;
+    }
+    deliver(reply, line);
+}
+
+void Session::deliver(const Reply& reply, const std::string& line) {
+    for (const std::string& l : reply.lines)
+        sendLine(l, line);
+    if (!cmd_) return;
+    switch (reply.data) {
+    case Reply::Data::Download:
+        cmd_->flush(); // "150" should be on its way before the first data byte
+        if (opt_.faults.early226)
+            sendLine(std::string(kTransferDoneLine), {});
+        else
+            awaitingSent_ = true;
+        data_.startDownload(reply.region, reply.first, reply.count);
+        break;
+    case Reply::Data::LiveStart:
+        data_.startLive();
+        break;
+    case Reply::Data::LiveStop:
+        data_.stopLive();
+        break;
+    case Reply::Data::None:
+        break;
+    }
+    if (!reply.laterLines.empty()) {
+        blocked_ = true;
+        const quint64 id = connectionId_;
+        QTimer::singleShot(reply.laterDelayMs, this, [this, reply, line, id] {
+            if (id != connectionId_) return;
+            blocked_ = false;
+            for (const std::string& l : reply.laterLines)
+                sendLine(l, line);
+            processQueue();
+        });
+    }
+    afterCommand();
+}
+
+void Session::afterCommand() {
+    ++commandsAnswered_;
+    const Faults& f = opt_.faults;
+    if (f.closeDataAfterCommands >= 0 && commandsAnswered_ >= f.closeDataAfterCommands && data_.connected()) {
+        trace("--", "closing the data connection on purpose");
+        data_.close();
+    }
+    if (cmd_ && f.closeCommandAfterCommands >= 0 && commandsAnswered_ >= f.closeCommandAfterCommands) {
+        trace("--", "closing the command connection on purpose");
+        cmd_->flush();
+        cmd_->disconnectFromHost();
+    }
+}
+
+void Session::sendLine(const std::string& text, const std::string& command) {
+    std::string out = text;
+    std::string end = "\r\n";
+    if (!command.empty()) {
+        const Faults& f = opt_.faults;
+        if (f.find(ReplyFault::Kind::Malformed, command) && out.size() >= 3) out[1] = 'x';
+        if (const ReplyFault* o = f.find(ReplyFault::Kind::Overlong, command))
+            out = "200 " + std::string(static_cast<size_t>(std::max(o->value - 4, 0)), 'X');
+        if (f.find(ReplyFault::Kind::NoCrlf, command)) end = "\n";
+    }
+    trace("->",
+          out.size() > 200 ? out.substr(0, 200) + "... (" + std::to_string(out.size()) + " chars)" : out);
+    sendRaw(QByteArray::fromStdString(out + end));
+}
+
+void Session::sendRaw(const QByteArray& bytes) {
+    if (!cmd_) return;
+    const int64_t limit = opt_.faults.closeCommandAfterBytes;
+    if (limit >= 0 && commandBytes_ + bytes.size() >= limit) {
+        cmd_->write(bytes.left(static_cast<qsizetype>(limit - commandBytes_)));
+        commandBytes_ = limit;
+        trace("--", "closing the command connection on purpose");
+        cmd_->flush();
+        cmd_->disconnectFromHost();
+        return;
+    }
+    commandBytes_ += bytes.size();
+    cmd_->write(bytes);
+}
+
+} // namespace zrkcam

@@ -1,0 +1,71 @@
+// The camera's two listening ports and the one client they serve: reads command lines, answers them
+// through Protocol, applies the fault switches and drives the data link.
+#pragma once
+
+#include "camera.h"
+#include "data_link.h"
+#include "options.h"
+#include "protocol.h"
+
+#include <QByteArray>
+#include <QTcpServer>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+class QTcpSocket;
+
+namespace zrkcam {
+
+// Hands accepted sockets over as plain descriptors, for the data link's own writing.
+class DescriptorServer : public QTcpServer {
+    Q_OBJECT
+signals:
+    void descriptorReady(qintptr fd);
+
+protected:
+    void incomingConnection(qintptr fd) override { emit descriptorReady(fd); }
+};
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    Session(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent = nullptr);
+
+    bool listen(QString& error);
+    quint16 commandPort() const { return commandServer_.serverPort(); }
+    quint16 dataPort() const { return dataServer_.serverPort(); }
+
+private:
+    void onCommandConnection();
+    void onDataDescriptor(qintptr fd);
+    void onCommandReadable();
+    void onCommandGone();
+    void processQueue();
+    void handleLine(const std::string& line);
+    void deliver(const Reply& reply, const std::string& line);
+    void sendLine(const std::string& text, const std::string& command);
+    void sendRaw(const QByteArray& bytes);
+    void afterCommand();
+    void trace(const char* dir, const std::string& line) const;
+
+    Camera& cam_;
+    const Options& opt_;
+    std::function<Now()> clock_;
+    Protocol protocol_;
+    QTcpServer commandServer_;
+    DescriptorServer dataServer_;
+    QTcpSocket* cmd_ = nullptr;
+    DataLink data_;
+    QByteArray input_;
+    bool discardingLine_ = false;
+    std::deque<std::string> queue_;
+    bool blocked_ = false;      // a reply is held back (delay fault, image size change)
+    bool awaitingSent_ = false; // "226" goes out when the data link has sent the download
+    quint64 connectionId_ = 0;  // tells timers of an old connection from the current one
+    int64_t commandsAnswered_ = 0;
+    int64_t commandBytes_ = 0;
+};
+
+} // namespace zrkcam
