@@ -80,6 +80,7 @@ public:
 signals:
     void Closing(int index);
     void Connect(int index);
+    // number: a QAbstractSocket::SocketError value; source: the socket array's name.
     void Error(int index, int number, const QString& description, const QString& source);
     void DataReceive(int index, const QString& data);
     void ClosingIP(const QString& address);

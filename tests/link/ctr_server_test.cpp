@@ -143,3 +143,17 @@ TEST(CtrServer, BinaryDataPerSlotAndCloseFromInsideDelivery) {
                                 kWaitMs));
     EXPECT_EQ(srv.log.lines, QStringList({"Connect 1", "Connect 2"}));
 }
+
+TEST(CtrServer, PortInUseEndsLikeAnyOtherSocketError) {
+    QTcpServer squatter;
+    ASSERT_TRUE(squatter.listen(QHostAddress::AnyIPv4, 0));
+    ctr link;
+    EventLog log(link);
+    link.setMode(0);
+    link.setServerPort(squatter.serverPort());
+    link.SetServerData();
+    EXPECT_TRUE(log.lines.isEmpty());
+    ASSERT_TRUE(log.waitLines(3));
+    EXPECT_EQ(log.lines, QStringList({"Error 0", "ClosingIP ", "Closing 0"}));
+    EXPECT_EQ(link.State(0), 0);
+}
