@@ -1,0 +1,103 @@
+/* Public interface of the image library zrkimage: raw camera frames to colour pictures.
+ *
+ * The control program does not link this library; it binds it by name at run time through
+ * zrkimage_client (imagelib/client). The declarations here fix the exported names and types.
+ *
+ * Every export except WriteImageBuf returns 1 on success and 0 on failure; the reason is in the
+ * status word, which is set to ZRK_STATUS_OK on entry. All calls share the library's working memory:
+ * call them from one thread, one at a time. */
+#ifndef ZRKIMAGE_H
+#define ZRKIMAGE_H
+
+#include <stdint.h>
+
+#include "zrk_frame_header.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(ZRKIMAGE_BUILDING)
+#define ZRKIMAGE_API __attribute__((visibility("default")))
+#else
+#define ZRKIMAGE_API
+#endif
+
+/* Status word values. */
+#define ZRK_STATUS_OK 0
+#define ZRK_STATUS_READ 1        /* data file: cannot open, 4 GiB or more, too short, seek/read failed;
+                                    also W, H or frame position unusable for a file read */
+#define ZRK_STATUS_WRITE 2       /* bitmap file cannot be created or written whole */
+#define ZRK_STATUS_SURFACE 3     /* the surface cannot take the picture (also W or H unsupported) */
+#define ZRK_STATUS_SCALE 4       /* the picture cannot be scaled to dispW x dispH */
+#define ZRK_STATUS_MAGIC 5       /* the frame record does not begin with "ZRK" and a 0 byte */
+#define ZRK_STATUS_DIALOG 6      /* AVI export: progress display could not be created */
+#define ZRK_STATUS_CANCELLED 7   /* AVI export: cancelled by the operator */
+#define ZRK_STATUS_AVI_LIBRARY 10
+#define ZRK_STATUS_AVI_OPEN 11
+#define ZRK_STATUS_AVI_STREAM 12
+#define ZRK_STATUS_AVI_FORMAT 13
+#define ZRK_STATUS_AVI_WRITE 14
+
+/* Frame sizes the pipeline accepts: 0 < W <= 512 with W a multiple of 8, 0 < H <= 512 with H even. */
+#define ZRK_MAX_WIDTH 512
+#define ZRK_MAX_HEIGHT 512
+/* A frame record (header + raw frame) of the largest size; caller frame buffers hold at least this. */
+#define ZRK_MAX_FRAME_RECORD (ZRK_FRAME_HEADER_SIZE + ZRK_MAX_WIDTH * ZRK_MAX_HEIGHT)
+
+/* Where the display entry points draw: 32-bit pixels 0xffRRGGBB in host order (the layout of
+ * QImage::Format_RGB32), row 0 at the top. The picture goes to (0, 0). */
+typedef struct ZRK_SURFACE {
+    uint8_t* pixels; /* first byte of the top row; 4-byte aligned */
+    int32_t width;   /* pixels per row */
+    int32_t height;  /* rows */
+    int32_t stride;  /* bytes from one row to the next; a multiple of 4, at least width * 4 */
+} ZRK_SURFACE;
+
+/* The enhancement pair: unsharp mask radius (0 = off, 1 = 3x3) and strength (steps of 50; the
+ * effective factor is strength / 100 in whole numbers). A null pointer means no sharpening. */
+typedef struct ZRK_ENHANCE {
+    int16_t radius;
+    int16_t strength;
+} ZRK_ENHANCE;
+
+/* Sizes (W, H, dispW, dispH) are 32-bit arguments of which only the low 16 bits count: W and H
+ * unsigned, dispW and dispH signed. The picture is drawn 1:1 when dispW equals W and dispH equals H,
+ * otherwise smoothly scaled to dispW x dispH. dataOffset and frameIndex are unsigned 32-bit; frame i
+ * of a data file starts at dataOffset + i * (W * H + 128). headerOut (may be null) receives the
+ * record's 128-byte header. */
+
+/* One frame held in memory (128-byte header + W * H raw bytes): gains (red, green, blue; 128 = unity,
+ * 256 and above act as 255) and gamma (hundredths, 100 = linear) come from the caller. */
+ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W, int32_t H,
+                                  int32_t dispW, int32_t dispH, const uint16_t* gains, int32_t gamma,
+                                  const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut, int16_t* status);
+
+/* As CombRGB_Live, with gains and gamma from the frame's own header. */
+ZRKIMAGE_API int32_t CombRGB_ThumbNail(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W,
+                                       int32_t H, int32_t dispW, int32_t dispH, const ZRK_ENHANCE* sharpen,
+                                       ZRK_FRAME_HEADER* headerOut, int16_t* status);
+
+/* One frame record of a data file, with the header's gains and gamma. */
+ZRKIMAGE_API int32_t CombRGB_Play(const ZRK_SURFACE* surface, const char* dataFile, int32_t W, int32_t H,
+                                  int32_t dispW, int32_t dispH, const ZRK_ENHANCE* sharpen,
+                                  ZRK_FRAME_HEADER* headerOut, int32_t dataOffset, int32_t frameIndex,
+                                  int16_t* status);
+
+/* One frame record of a data file written as a 24-bit bitmap file (54-byte header, bottom-up rows).
+ * An existing file is replaced, never left longer than the new picture. */
+ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, int32_t W, int32_t H,
+                                  const ZRK_ENHANCE* sharpen, int32_t dataOffset, int32_t frameIndex,
+                                  int16_t* status);
+
+/* Copies length bytes from data to buffer + position (ranges may overlap) and returns position + length,
+ * where the next piece goes. capacity is the size of buffer in bytes: a piece that would not fit
+ * (or a negative position or length) copies nothing and returns -1. */
+ZRKIMAGE_API int32_t WriteImageBuf(uint8_t* buffer, int32_t capacity, const uint8_t* data, int32_t position,
+                                   int32_t length);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,38 @@
+// Drawing a reconstructed bitmap onto a ZRK_SURFACE, 1:1 or scaled.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "zrkimage.h"
+
+namespace zrk::image {
+
+// A bottom-up 24-bit bitmap (blue, green, red).
+struct BitmapView {
+    const uint8_t* pixels;
+    unsigned width;
+    unsigned height;
+    std::size_t stride;
+};
+
+// Memory the scaler may use for its column table, in 16-bit entries.
+struct ScaleScratch {
+    uint16_t* spans;
+    std::size_t spanCapacity;
+    uint16_t* weights;
+    std::size_t weightCapacity;
+};
+
+// Whether a picture of width4 x h can go onto the surface at dispW x dispH (the low 16 bits of the
+// caller's values, signed): ZRK_STATUS_OK, ZRK_STATUS_SURFACE when the surface is unusable or too small
+// for what is drawn, ZRK_STATUS_SCALE when the display size is not positive.
+int checkDrawTarget(const ZRK_SURFACE* surface, unsigned width4, unsigned h, int16_t dispW, int16_t dispH);
+
+// Draws at (0, 0): 1:1 when dispW x dispH is the bitmap's own size, otherwise scaled (area average where
+// an axis shrinks, linear where it grows). Call checkDrawTarget first. Returns ZRK_STATUS_OK, or
+// ZRK_STATUS_SCALE when the scratch memory is too small for the scaling.
+int drawBitmap(const BitmapView& bitmap, const ZRK_SURFACE& surface, int16_t dispW, int16_t dispH,
+               const ScaleScratch& scratch);
+
+} // namespace zrk::image

@@ -1,0 +1,114 @@
+// Packed arithmetic with AVX2: 32 columns per step. Built with -mavx2; only called after the
+// processor has been asked for AVX2.
+#include "kernels.h"
+
+#include <array>
+#include <immintrin.h>
+
+namespace zrk::image {
+namespace {
+
+inline __m256i load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+inline void store(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+inline __m256i half(__m256i x) { return _mm256_and_si256(_mm256_srli_epi16(x, 1), _mm256_set1_epi8(0x7f)); }
+inline __m256i add(__m256i a, __m256i b) { return _mm256_add_epi8(a, b); }
+inline __m256i pick(__m256i mask, __m256i ifSet, __m256i ifClear) {
+    return _mm256_blendv_epi8(ifClear, ifSet, mask);
+}
+
+inline void step(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned c, bool oddRow,
+                 uint8_t* red, uint8_t* green, uint8_t* blue) {
+    const __m256i even = _mm256_set1_epi16((c & 1) ? static_cast<short>(0xff00) : 0x00ff);
+    const __m256i vLeft = add(half(load(above + c - 1)), half(load(below + c - 1)));
+    const __m256i vCentre = add(half(load(above + c)), half(load(below + c)));
+    const __m256i vRight = add(half(load(above + c + 1)), half(load(below + c + 1)));
+    const __m256i centre = load(row + c);
+    const __m256i diagonal = add(half(vLeft), half(vRight));
+    const __m256i across = add(half(load(row + c - 1)), half(load(row + c + 1)));
+    const __m256i orthogonal = add(half(vCentre), half(across));
+    const __m256i greenAtGreen = add(half(centre), half(diagonal));
+    if (oddRow) {
+        store(red + c, pick(even, across, centre));
+        store(green + c, pick(even, greenAtGreen, orthogonal));
+        store(blue + c, pick(even, vCentre, diagonal));
+    } else {
+        store(red + c, pick(even, diagonal, vCentre));
+        store(green + c, pick(even, orthogonal, greenAtGreen));
+        store(blue + c, pick(even, centre, across));
+    }
+}
+
+void interpolate(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w, bool oddRow,
+                 uint8_t* red, uint8_t* green, uint8_t* blue) {
+    constexpr unsigned lanes = 32;
+    if (w < lanes + 2) {
+        packedSse2()->interpolate(above, row, below, w, oddRow, red, green, blue);
+        return;
+    }
+    unsigned c = 1;
+    for (; c + lanes <= w - 1; c += lanes)
+        step(above, row, below, c, oddRow, red, green, blue);
+    if (c < w - 1)
+        step(above, row, below, w - 1 - lanes, oddRow, red, green, blue);
+    red[0] = green[0] = blue[0] = 0;
+    red[w - 1] = green[w - 1] = blue[w - 1] = 0;
+}
+
+void applyGain(uint8_t* line, unsigned w, unsigned gain) {
+    const __m256i factor = _mm256_set1_epi16(static_cast<short>(gain));
+    const __m256i zero = _mm256_setzero_si256();
+    for (unsigned i = 0; i < w; i += 32) {
+        const __m256i v = load(line + i);
+        const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), factor), 7);
+        const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), factor), 7);
+        store(line + i, _mm256_packus_epi16(lo, hi)); // unpack and pack both work per 128-bit lane
+    }
+}
+
+// Byte shuffles that spread 16 bytes of one colour over the three 16-byte blocks of 16 BGR pixels.
+struct ShuffleMasks {
+    alignas(32) std::array<std::array<std::array<uint8_t, 32>, 3>, 3> mask{}; // [block][colour]
+};
+
+constexpr ShuffleMasks makeMasks() {
+    ShuffleMasks m;
+    for (unsigned block = 0; block < 3; ++block)
+        for (unsigned byte = 0; byte < 16; ++byte) {
+            const unsigned n = 16 * block + byte, pixel = n / 3, colour = n % 3;
+            for (unsigned c = 0; c < 3; ++c) {
+                const uint8_t v = c == colour ? static_cast<uint8_t>(pixel) : 0x80;
+                m.mask[block][c][byte] = v;
+                m.mask[block][c][byte + 16] = v; // same pattern in both 128-bit lanes
+            }
+        }
+    return m;
+}
+
+constexpr ShuffleMasks kMasks = makeMasks();
+
+void interleave(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w, uint8_t* out) {
+    unsigned x = 0;
+    for (; x + 32 <= w; x += 32) {
+        const __m256i b = load(blue + x), g = load(green + x), r = load(red + x);
+        uint8_t* o = out + 3 * x;
+        for (unsigned block = 0; block < 3; ++block) {
+            const auto mask = [&](unsigned c) { return load(kMasks.mask[block][c].data()); };
+            const __m256i v = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, mask(0)),
+                                                              _mm256_shuffle_epi8(g, mask(1))),
+                                              _mm256_shuffle_epi8(r, mask(2)));
+            // Low lane: pixels x .. x+15; high lane: pixels x+16 .. x+31.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16 * block), _mm256_castsi256_si128(v));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 48 + 16 * block), _mm256_extracti128_si256(v, 1));
+        }
+    }
+    interleavePortable(blue + x, green + x, red + x, w - x, out + 3 * x);
+}
+
+} // namespace
+
+const RowKernels* packedAvx2() {
+    static const RowKernels kernels{"packed-avx2", interpolate, applyGain, interleave};
+    return &kernels;
+}
+
+} // namespace zrk::image

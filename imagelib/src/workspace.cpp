@@ -1,0 +1,23 @@
+#include "workspace.h"
+
+namespace zrk::image {
+namespace {
+
+// Zero-initialised static storage: the dynamic loader maps it, zero-filled, when the library is loaded
+// (a load that cannot map it fails) and unmaps it when the library is unloaded. Nothing is
+// allocated per call.
+alignas(64) uint8_t g_frame[kFrameBufferSize];
+// Red and green are declared as 16-bit words because the scaler keeps 16-bit tables in them.
+alignas(64) uint16_t g_red[kColourPlaneSize / 2];
+alignas(64) uint16_t g_green[kColourPlaneSize / 2];
+alignas(64) uint8_t g_blue[kColourPlaneSize];
+alignas(64) uint8_t g_bitmap[kBitmapFileSize];
+
+const Workspace g_workspace{g_frame, reinterpret_cast<uint8_t*>(g_red), reinterpret_cast<uint8_t*>(g_green), g_blue,
+                            g_bitmap};
+
+} // namespace
+
+const Workspace& workspace() { return g_workspace; }
+
+} // namespace zrk::image
