@@ -1,0 +1,6 @@
+#include "app/open_windows.h"
+
+OpenWindows& Windows() {
+    static OpenWindows windows;
+    return windows;
+}

@@ -1,0 +1,126 @@
+#include "app/qt_ui.h"
+
+#include "app/file_utils.h"
+#include "app/frm_trace.h"
+#include "app/open_windows.h"
+#include "app/waiting_windows.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+QWidget* QtUi::DialogParent() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return Windows().frmMain;
+}
+
+MsgResult QtUi::MessageBox(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
+    QMessageBox box(DialogParent());
+    box.setWindowTitle(title);
+    box.setText(QString(text).remove(u'\r'));
+    switch (icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    default:
+        return MsgResult::Cancel;
+    }
+}
+
+QString QtUi::OpenFileDialog(const QString& title, const QString& filter) {
+    QFileDialog dialog(DialogParent(), title.isEmpty() ? QStringLiteral("Open") : title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QtFilterFromPipes(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtUi::SaveFileDialog(const QString& title, const QString& filter) {
+    QFileDialog dialog(DialogParent(), title.isEmpty() ? QStringLiteral("Save As") : title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QtFilterFromPipes(filter));
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        const QString path = dialog.selectedFiles().constFirst();
+        if (QFileInfo::exists(path)) return path; // the dialog itself confirmed the overwrite
+        const auto answer = MessageBox(dialog.windowTitle(),
+                                       QFileInfo(path).fileName() +
+                                           QStringLiteral(" does not exist.\nDo you want to create it?"),
+                                       MsgIcon::Exclamation, MsgButtons::YesNo);
+        if (answer == MsgResult::Yes) return path;
+    }
+}
+
+QString QtUi::FolderDialog(const QString& title) {
+    return QFileDialog::getExistingDirectory(DialogParent(), title);
+}
+
+void QtUi::ShowNotice(const QString& title, const QString& text) {
+    if (!Windows().frmMsgBox) Windows().frmMsgBox = new frmMsgBox(Windows().frmMain);
+    auto* window = static_cast<frmMsgBox*>(Windows().frmMsgBox.data());
+    window->SetMessage(title, text);
+    window->show();
+    window->raise();
+}
+
+void QtUi::CloseNotice() {
+    if (Windows().frmMsgBox) Windows().frmMsgBox->hide();
+}
+
+void QtUi::ShowProgress(const QString& title, const QString& text, int maximum) {
+    if (!Windows().frmProgress) Windows().frmProgress = new frmProgress(Windows().frmMain);
+    auto* window = static_cast<frmProgress*>(Windows().frmProgress.data());
+    window->Setup(title, text, maximum);
+    window->show();
+    window->raise();
+}
+
+void QtUi::SetProgress(int value, const QString& text) {
+    if (Windows().frmProgress) static_cast<frmProgress*>(Windows().frmProgress.data())->SetValue(value, text);
+}
+
+void QtUi::CloseProgress() {
+    if (Windows().frmProgress) Windows().frmProgress->hide();
+}
+
+void QtUi::TraceLine(const QString& line) {
+    if (!Windows().frmTrace) Windows().frmTrace = new frmTrace();
+    static_cast<frmTrace*>(Windows().frmTrace.data())->AddTraceLine(line);
+}

@@ -1,0 +1,24 @@
+// The operator-facing implementation of UiPort: real message boxes, file dialogs and windows.
+#pragma once
+
+#include "app/ui_port.h"
+
+class QWidget;
+
+class QtUi final : public UiPort {
+public:
+    MsgResult MessageBox(const QString& title, const QString& text, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString OpenFileDialog(const QString& title, const QString& filter) override;
+    QString SaveFileDialog(const QString& title, const QString& filter) override;
+    QString FolderDialog(const QString& title) override;
+    void ShowNotice(const QString& title, const QString& text) override;
+    void CloseNotice() override;
+    void ShowProgress(const QString& title, const QString& text, int maximum) override;
+    void SetProgress(int value, const QString& text) override;
+    void CloseProgress() override;
+    void TraceLine(const QString& line) override;
+
+private:
+    static QWidget* DialogParent();
+};

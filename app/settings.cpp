@@ -1,0 +1,36 @@
+#include "app/settings.h"
+
+#include "app/profile_file.h"
+#include "app/shared_state.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+QString ComputeIniFile() {
+    const QString exe = QCoreApplication::applicationFilePath();
+    const QString base = exe.isEmpty() ? QStringLiteral("Zrk1") : QFileInfo(exe).completeBaseName();
+    return g_strAppPath + base + QStringLiteral(".ini");
+}
+
+namespace {
+// Settings are 8-bit text, bytes mapped one to one.
+std::string Bytes(const QString& s) {
+    return s.toLatin1().toStdString();
+}
+} // namespace
+
+QString ReadIniString(const QString& section, const QString& key, const QString& def) {
+    g_strIniFile = ComputeIniFile();
+    return QString::fromLatin1(
+        profile::GetString(Bytes(g_strIniFile), Bytes(section), Bytes(key), Bytes(def), kIniValueMax));
+}
+
+int32_t ReadIniInt(const QString& section, const QString& key, int32_t def) {
+    g_strIniFile = ComputeIniFile();
+    return profile::GetInt(Bytes(g_strIniFile), Bytes(section), Bytes(key), def);
+}
+
+int32_t WriteIniString(const QString& section, const QString& key, const QString& value) {
+    g_strIniFile = ComputeIniFile();
+    return profile::WriteString(Bytes(g_strIniFile), Bytes(section), Bytes(key), Bytes(value)) ? 1 : 0;
+}

@@ -1,0 +1,41 @@
+// The one door through which code that is not a window reaches the operator: message boxes,
+// file and folder dialogs, the waiting windows and the trace window. The program installs the
+// Qt implementation at start-up; tests install a scripted one that records and answers.
+#pragma once
+
+#include <QString>
+
+enum class MsgIcon { None, Information, Exclamation, Question, Critical };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+class UiPort {
+public:
+    virtual ~UiPort() = default;
+
+    // A modal message box; returns the button the operator chose.
+    virtual MsgResult MessageBox(const QString& title, const QString& text, MsgIcon icon,
+                                 MsgButtons buttons) = 0;
+
+    // File dialogs take "Description|pattern|Description|pattern" filters and return the chosen
+    // path, or an empty text when the operator cancelled. The open dialog only accepts existing
+    // files; the save dialog asks before overwriting one.
+    virtual QString OpenFileDialog(const QString& title, const QString& filter) = 0;
+    virtual QString SaveFileDialog(const QString& title, const QString& filter) = 0;
+    virtual QString FolderDialog(const QString& title) = 0;
+
+    // The modeless notice window (frmMsgBox) and progress window (frmProgress).
+    virtual void ShowNotice(const QString& title, const QString& text) = 0;
+    virtual void CloseNotice() = 0;
+    virtual void ShowProgress(const QString& title, const QString& text, int maximum) = 0;
+    virtual void SetProgress(int value, const QString& text) = 0;
+    virtual void CloseProgress() = 0;
+
+    // One finished trace line (time stamp included) for the trace window.
+    virtual void TraceLine(const QString& line) = 0;
+};
+
+// The port in use. Never null: until one is installed, a silent port that answers OK/cancel.
+UiPort& Ui();
+// Installs port (not owned); nullptr goes back to the silent port.
+void SetUi(UiPort* port);

@@ -1,0 +1,195 @@
+#include "protocol/command_channel.h"
+
+#include "app/blocking_wait.h"
+#include "app/main_window_parts.h"
+#include "app/shared_state.h"
+#include "app/text_fields.h"
+#include "app/trace.h"
+#include "link/ctr.h"
+#include "protocol/command_ids.h"
+#include "protocol/command_set.h"
+
+#include <QTimer>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+void StartCommandTimeOut() {
+    if (QTimer* t = MainParts().tmrComTimeOut) t->start();
+}
+
+void StopCommandTimeOut() {
+    if (QTimer* t = MainParts().tmrComTimeOut) t->stop();
+}
+
+bool IsReplyLine(const QString& line) {
+    return line.size() >= 4 && IsDigits(line.left(3)) && line.at(3) == u' ';
+}
+
+void OpenDataLink() {
+    ctr* data = MainParts().ctrTCPData;
+    WriteTrace(QStringLiteral("Try Open Data Port IP=") + (data ? data->ServerName() : QString()) +
+               QStringLiteral(" Port=") + QString::number(data ? data->ServerPort() : 0));
+    g_strConnectStage = QStringLiteral("tcpc-d");
+    BlockingWait(100);
+    if (data) data->TCPConnect();
+}
+
+void CompleteConnection() {
+    g_strConnectStage.clear();
+    g_lngDataMode = 0;
+    g_intShowBuf = 0;
+    g_intRecvBuf = 0;
+    ResetCommandChannel();
+    QueueInitialReadOut();
+}
+
+} // namespace
+
+std::array<ReplyHandler, 54>& ReplyHandlers() {
+    static std::array<ReplyHandler, 54> handlers;
+    return handlers;
+}
+
+void IncWrap(int16_t& index, int16_t low, int16_t high) {
+    index = static_cast<int16_t>(index + 1);
+    if (index > high) index = low;
+}
+
+void ResetCommandChannel() {
+    g_intQueueRead = 0;
+    g_intQueueWrite = 0;
+    g_blnCmdBusy = false;
+    g_lngCurCmd = 0;
+}
+
+void EnqueueCommand(int32_t id, const QString& text, int16_t extra) {
+    if (!g_blnLinkOpen) return;
+    int16_t next = g_intQueueWrite;
+    IncWrap(next, 0, kCmdQueueSlots - 1);
+    if (next == g_intQueueRead) {
+        // The ring is full: taking this one would overwrite a command not yet sent.
+        WriteTrace(QStringLiteral("Command queue full, refused: ") + text);
+        return;
+    }
+    g_CmdQueue[static_cast<std::size_t>(g_intQueueWrite)] = CommandEntry{id, text, extra};
+    g_intQueueWrite = next;
+    if (!g_blnCmdBusy) SendNextCommand();
+}
+
+void SendNextCommand() {
+    if (!g_blnLinkOpen || g_blnCmdBusy) return;
+    if (g_intQueueRead == g_intQueueWrite) return; // nothing waiting
+    const CommandEntry& entry = g_CmdQueue[static_cast<std::size_t>(g_intQueueRead)];
+    g_lngCurCmd = entry.Id;
+    if (IsDownloadCommand(entry.Id)) {
+        if (g_lngCamMode != 0) { // the camera cannot download while it streams live
+            FinishCommand();
+            return;
+        }
+        if (entry.Id == CommandId::RQDL) {
+            g_blnFileFirst = g_blnDlReplyWait = g_blnDlDataWait = true;
+        } else {
+            g_blnThumbFirst = g_blnThumbReplyWait = g_blnThumbDataWait = true;
+        }
+    }
+    g_blnCmdBusy = true; // set before the send: the send lets the reply in
+    StartCommandTimeOut();
+    const QString text = entry.Text;
+    WriteTrace(QStringLiteral("->") + text);
+    if (ctr* link = MainParts().ctrTCPCmd) link->DataSend(0, text + kCrLf);
+}
+
+void FinishCommand() {
+    IncWrap(g_intQueueRead, 0, kCmdQueueSlots - 1);
+    g_blnCmdBusy = false;
+    g_lngCurCmd = 0;
+    if (g_blnLinkOpen) {
+        if (g_intQueueRead != g_intQueueWrite) SendNextCommand();
+        return;
+    }
+    while (g_intQueueRead != g_intQueueWrite) {
+        WriteTrace(QStringLiteral("※未送信コマンド") +
+                   g_CmdQueue[static_cast<std::size_t>(g_intQueueRead)].Text);
+        IncWrap(g_intQueueRead, 0, kCmdQueueSlots - 1);
+    }
+}
+
+void QueueInitialReadOut() {
+    RequestTIME();
+    RequestVERS(0);
+    RequestVERS(1);
+    RequestVERS(2);
+    RequestSTIP();
+    RequestSTGW();
+    RequestDRAM();
+    RequestMODE();
+    RequestRMOD();
+    RequestGAIN();
+    RequestANIG();
+    RequestSMOD();
+    RequestGAMM();
+    RequestWBPR(6);
+    RequestWBPR(7);
+    RequestWBPR(0);
+    RequestSTAT();
+}
+
+void DispatchReply(const QString& line) {
+    WriteTrace(QStringLiteral("<-") + line);
+    if (line.startsWith(QStringLiteral("    ")) && g_blnCollectLines) {
+        g_strReplyLines.append(line.mid(4));
+        ++g_intReplyLineCount;
+        // A multi-line reply still holds the queue: keep the time-out running until its end.
+        if (g_blnCmdBusy) StartCommandTimeOut();
+    }
+    if (!IsReplyLine(line)) return;
+
+    if (g_strConnectStage == QLatin1String("tcpc-c")) {
+        OpenDataLink();
+        return;
+    }
+    if (g_strConnectStage == QLatin1String("tcpc-d")) {
+        CompleteConnection();
+        return;
+    }
+    StopCommandTimeOut();
+    const int32_t id = g_lngCurCmd;
+    if (id <= 0 || id > CommandId::Last) return;
+    const ReplyHandler& handler = ReplyHandlers()[static_cast<std::size_t>(id)];
+    if (!handler) return;
+    handler(line);
+    if (id == CommandId::RMOD_Get) FinishCommand();
+    // A handler that started collecting continuation lines keeps the command in flight.
+    if (g_blnCollectLines && g_blnCmdBusy) StartCommandTimeOut();
+}
+
+void ReplyAssembler::Clear() {
+    m_buffer.clear();
+    m_discarding = false;
+}
+
+void ReplyAssembler::Feed(const QString& chunk) {
+    m_buffer += chunk;
+    for (;;) {
+        const qsizetype end = m_buffer.indexOf(kCrLf);
+        if (end < 0) break;
+        const QString line = m_buffer.left(end);
+        m_buffer.remove(0, end + 2);
+        if (m_discarding) {
+            m_discarding = false; // the tail of the dropped line
+            continue;
+        }
+        m_dispatch(line);
+    }
+    if (m_buffer.size() > kMaxLine) {
+        WriteTrace(QStringLiteral("Reply line longer than ") + QString::number(kMaxLine) +
+                   QStringLiteral(" characters without CR LF dropped"));
+        // Keep a trailing CR: it may be the first half of the terminator.
+        const bool trailingCr = m_buffer.endsWith(u'\r');
+        m_buffer.clear();
+        if (trailingCr) m_buffer = QStringLiteral("\r");
+        m_discarding = true;
+    }
+}

@@ -1,0 +1,76 @@
+#include "tests/support/scripted_ui.h"
+
+MsgResult ScriptedUi::MessageBox(const QString& title, const QString& text, MsgIcon icon,
+                                 MsgButtons buttons) {
+    messages.append(ShownMessage{title, text, icon, buttons});
+    if (!answers.empty()) {
+        const MsgResult a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
+}
+
+namespace {
+QString Next(std::deque<QString>& queue) {
+    if (queue.empty()) return {};
+    QString a = queue.front();
+    queue.pop_front();
+    return a;
+}
+} // namespace
+
+QString ScriptedUi::OpenFileDialog(const QString&, const QString& filter) {
+    dialogFilters << filter;
+    return Next(fileAnswers);
+}
+
+QString ScriptedUi::SaveFileDialog(const QString&, const QString& filter) {
+    dialogFilters << filter;
+    return Next(fileAnswers);
+}
+
+QString ScriptedUi::FolderDialog(const QString&) {
+    dialogFilters << QStringLiteral("folder");
+    return Next(fileAnswers);
+}
+
+void ScriptedUi::ShowNotice(const QString& title, const QString& text) {
+    noticeOpen = true;
+    noticeTitle = title;
+    noticeText = text;
+    ++noticeShows;
+}
+
+void ScriptedUi::ShowProgress(const QString& title, const QString& text, int maximum) {
+    progressOpen = true;
+    progressTitle = title;
+    progressText = text;
+    progressMax = maximum;
+    progressValue = 0;
+}
+
+void ScriptedUi::SetProgress(int value, const QString& text) {
+    progressValue = value;
+    if (!text.isNull()) progressText = text;
+}
+
+void ScriptedUi::TraceLine(const QString& line) {
+    const qsizetype mark = line.indexOf(QStringLiteral(" --- "));
+    traces << (mark >= 0 ? line.mid(mark + 5) : line);
+}
+
+QStringList ScriptedUi::MessageTexts() const {
+    QStringList texts;
+    for (const auto& m : messages)
+        texts << m.text;
+    return texts;
+}
+
+void ScriptedUi::Clear() {
+    messages.clear();
+    dialogFilters.clear();
+    traces.clear();
+    answers.clear();
+    fileAnswers.clear();
+}

@@ -1,0 +1,54 @@
+// A UiPort for tests: records every message, dialog, notice and trace line, and answers each
+// message box and file dialog from a script (OK / cancel when the script has run out).
+#pragma once
+
+#include "app/ui_port.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+struct ShownMessage {
+    QString title;
+    QString text;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+class ScriptedUi final : public UiPort {
+public:
+    ScriptedUi() { SetUi(this); }
+    ~ScriptedUi() override { SetUi(nullptr); }
+
+    // Script.
+    std::deque<MsgResult> answers;   // next message box answers
+    std::deque<QString> fileAnswers; // next file/folder dialog answers ("" = cancel)
+
+    // Record.
+    QList<ShownMessage> messages;
+    QStringList dialogFilters; // filter of every file dialog shown ("folder" for folder dialogs)
+    QStringList traces;        // trace lines without their time stamps
+    bool noticeOpen = false;
+    QString noticeTitle, noticeText;
+    int noticeShows = 0;
+    bool progressOpen = false;
+    QString progressTitle, progressText;
+    int progressMax = 0, progressValue = 0;
+
+    MsgResult MessageBox(const QString& title, const QString& text, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString OpenFileDialog(const QString& title, const QString& filter) override;
+    QString SaveFileDialog(const QString& title, const QString& filter) override;
+    QString FolderDialog(const QString& title) override;
+    void ShowNotice(const QString& title, const QString& text) override;
+    void CloseNotice() override { noticeOpen = false; }
+    void ShowProgress(const QString& title, const QString& text, int maximum) override;
+    void SetProgress(int value, const QString& text) override;
+    void CloseProgress() override { progressOpen = false; }
+    void TraceLine(const QString& line) override;
+
+    // Texts of the messages shown so far.
+    QStringList MessageTexts() const;
+    void Clear();
+};
