@@ -21,15 +21,15 @@ public:
     ImageLibrary(const ImageLibrary&) = delete;
     ImageLibrary& operator=(const ImageLibrary&) = delete;
 
-    int32_t combRgbLive(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W, int32_t H, int32_t dispW,
-                        int32_t dispH, const uint16_t* gains, int32_t gamma, const ZRK_ENHANCE* sharpen,
-                        ZRK_FRAME_HEADER* headerOut, int16_t* status);
+    int32_t combRgbLive(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W, int32_t H,
+                        int32_t dispW, int32_t dispH, const uint16_t* gains, int32_t gamma,
+                        const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut, int16_t* status);
     int32_t combRgbThumbNail(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W, int32_t H,
-                             int32_t dispW, int32_t dispH, const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut,
-                             int16_t* status);
+                             int32_t dispW, int32_t dispH, const ZRK_ENHANCE* sharpen,
+                             ZRK_FRAME_HEADER* headerOut, int16_t* status);
     int32_t combRgbPlay(const ZRK_SURFACE* surface, const char* dataFile, int32_t W, int32_t H, int32_t dispW,
-                        int32_t dispH, const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut, int32_t dataOffset,
-                        int32_t frameIndex, int16_t* status);
+                        int32_t dispH, const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut,
+                        int32_t dataOffset, int32_t frameIndex, int16_t* status);
     int32_t combRgbFile(const char* dataFile, const char* bitmapFile, int32_t W, int32_t H,
                         const ZRK_ENHANCE* sharpen, int32_t dataOffset, int32_t frameIndex, int16_t* status);
     int32_t writeImageBuf(uint8_t* buffer, int32_t capacity, const uint8_t* data, int32_t position,

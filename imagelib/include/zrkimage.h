@@ -25,14 +25,15 @@ extern "C" {
 
 /* Status word values. */
 #define ZRK_STATUS_OK 0
-#define ZRK_STATUS_READ 1        /* data file: cannot open, 4 GiB or more, too short, seek/read failed;
-                                    also W, H or frame position unusable for a file read */
-#define ZRK_STATUS_WRITE 2       /* bitmap file cannot be created or written whole */
-#define ZRK_STATUS_SURFACE 3     /* the surface cannot take the picture (also W or H unsupported) */
-#define ZRK_STATUS_SCALE 4       /* the picture cannot be scaled to dispW x dispH */
-#define ZRK_STATUS_MAGIC 5       /* the frame record does not begin with "ZRK" and a 0 byte */
-#define ZRK_STATUS_DIALOG 6      /* AVI export: progress display could not be created */
-#define ZRK_STATUS_CANCELLED 7   /* AVI export: cancelled by the operator */
+#define ZRK_STATUS_READ                                                                                      \
+    1                          /* data file: cannot open, 4 GiB or more, too short, seek/read failed;        \
+                                  also W, H or frame position unusable for a file read */
+#define ZRK_STATUS_WRITE 2     /* bitmap file cannot be created or written whole */
+#define ZRK_STATUS_SURFACE 3   /* the surface cannot take the picture (also W or H unsupported) */
+#define ZRK_STATUS_SCALE 4     /* the picture cannot be scaled to dispW x dispH */
+#define ZRK_STATUS_MAGIC 5     /* the frame record does not begin with "ZRK" and a 0 byte */
+#define ZRK_STATUS_DIALOG 6    /* AVI export: progress display could not be created */
+#define ZRK_STATUS_CANCELLED 7 /* AVI export: cancelled by the operator */
 #define ZRK_STATUS_AVI_LIBRARY 10
 #define ZRK_STATUS_AVI_OPEN 11
 #define ZRK_STATUS_AVI_STREAM 12
@@ -69,9 +70,10 @@ typedef struct ZRK_ENHANCE {
 
 /* One frame held in memory (128-byte header + W * H raw bytes): gains (red, green, blue; 128 = unity,
  * 256 and above act as 255) and gamma (hundredths, 100 = linear) come from the caller. */
-ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W, int32_t H,
-                                  int32_t dispW, int32_t dispH, const uint16_t* gains, int32_t gamma,
-                                  const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut, int16_t* status);
+ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W,
+                                  int32_t H, int32_t dispW, int32_t dispH, const uint16_t* gains,
+                                  int32_t gamma, const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut,
+                                  int16_t* status);
 
 /* As CombRGB_Live, with gains and gamma from the frame's own header. */
 ZRKIMAGE_API int32_t CombRGB_ThumbNail(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W,

@@ -44,17 +44,14 @@ void writeBitmapHeaders(uint8_t* dest, unsigned width4, unsigned h) {
 }
 
 int writeWholeFile(const char* path, const uint8_t* data, std::size_t length) {
-    if (!path)
-        return ZRK_STATUS_WRITE;
+    if (!path) return ZRK_STATUS_WRITE;
     // O_TRUNC: an older, longer file must not leave its tail behind the new picture.
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return ZRK_STATUS_WRITE;
+    if (fd < 0) return ZRK_STATUS_WRITE;
     bool ok = true;
     while (ok && length > 0) {
         const ssize_t n = ::write(fd, data, length);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             ok = false;
             break;
@@ -63,8 +60,7 @@ int writeWholeFile(const char* path, const uint8_t* data, std::size_t length) {
         length -= static_cast<std::size_t>(n);
     }
     // A failed close can be the first report of a failed write (full disk on a network drive).
-    if (::close(fd) != 0)
-        ok = false;
+    if (::close(fd) != 0) ok = false;
     return ok ? ZRK_STATUS_OK : ZRK_STATUS_WRITE;
 }
 

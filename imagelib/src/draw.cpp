@@ -35,7 +35,8 @@ unsigned axisTaps(unsigned i, unsigned src, unsigned dst, unsigned& first, uint1
         uint64_t covered = 0;
         uint32_t assigned = 0;
         for (unsigned j = first; j <= last; ++j) {
-            covered += std::min<uint64_t>(hi, uint64_t{j + 1} * dst) - std::max<uint64_t>(lo, uint64_t{j} * dst);
+            covered +=
+                std::min<uint64_t>(hi, uint64_t{j + 1} * dst) - std::max<uint64_t>(lo, uint64_t{j} * dst);
             // Rounding the running total keeps the weights' sum exactly kOne.
             const auto total = static_cast<uint32_t>((covered * kOne + src / 2) / src);
             weights[j - first] = static_cast<uint16_t>(total - assigned);
@@ -74,14 +75,13 @@ void drawOneToOne(const BitmapView& b, const ZRK_SURFACE& s) {
     }
 }
 
-int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh, const ScaleScratch& scratch) {
+int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh,
+               const ScaleScratch& scratch) {
     // Column table: first source column and tap count per destination column, weights back to back.
-    if (scratch.spanCapacity < 2 * std::size_t{dw})
-        return ZRK_STATUS_SCALE;
+    if (scratch.spanCapacity < 2 * std::size_t{dw}) return ZRK_STATUS_SCALE;
     std::size_t used = 0;
     for (unsigned x = 0; x < dw; ++x) {
-        if (scratch.weightCapacity - used < kMaxTaps)
-            return ZRK_STATUS_SCALE;
+        if (scratch.weightCapacity - used < kMaxTaps) return ZRK_STATUS_SCALE;
         unsigned first = 0;
         const unsigned count = axisTaps(x, b.width, dw, first, scratch.weights + used);
         scratch.spans[2 * x] = static_cast<uint16_t>(first);
@@ -122,18 +122,16 @@ int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned 
 } // namespace
 
 int checkDrawTarget(const ZRK_SURFACE* surface, unsigned width4, unsigned h, int16_t dispW, int16_t dispH) {
-    if (!surface || !surface->pixels || surface->width <= 0 || surface->height <= 0 || surface->stride % 4 != 0 ||
-        int64_t{surface->stride} < int64_t{surface->width} * 4 ||
+    if (!surface || !surface->pixels || surface->width <= 0 || surface->height <= 0 ||
+        surface->stride % 4 != 0 || int64_t{surface->stride} < int64_t{surface->width} * 4 ||
         reinterpret_cast<uintptr_t>(surface->pixels) % 4 != 0)
         return ZRK_STATUS_SURFACE;
     if (dispW == static_cast<int16_t>(width4) && dispH == static_cast<int16_t>(h))
         return width4 <= static_cast<unsigned>(surface->width) && h <= static_cast<unsigned>(surface->height)
                    ? ZRK_STATUS_OK
                    : ZRK_STATUS_SURFACE;
-    if (dispW <= 0 || dispH <= 0)
-        return ZRK_STATUS_SCALE;
-    if (dispW > surface->width || dispH > surface->height)
-        return ZRK_STATUS_SURFACE;
+    if (dispW <= 0 || dispH <= 0) return ZRK_STATUS_SCALE;
+    if (dispW > surface->width || dispH > surface->height) return ZRK_STATUS_SURFACE;
     return ZRK_STATUS_OK;
 }
 
@@ -143,8 +141,7 @@ int drawBitmap(const BitmapView& bitmap, const ZRK_SURFACE& surface, int16_t dis
         drawOneToOne(bitmap, surface);
         return ZRK_STATUS_OK;
     }
-    if (dispW <= 0 || dispH <= 0)
-        return ZRK_STATUS_SCALE;
+    if (dispW <= 0 || dispH <= 0) return ZRK_STATUS_SCALE;
     return drawScaled(bitmap, surface, static_cast<unsigned>(dispW), static_cast<unsigned>(dispH), scratch);
 }
 

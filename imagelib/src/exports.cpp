@@ -15,21 +15,25 @@ namespace {
 using namespace zrk::image;
 
 int32_t fail(int16_t* status, int code) {
-    if (status)
-        *status = static_cast<int16_t>(code);
+    if (status) *status = static_cast<int16_t>(code);
     return 0;
 }
 
 void clearStatus(int16_t* status) {
-    if (status)
-        *status = ZRK_STATUS_OK;
+    if (status) *status = ZRK_STATUS_OK;
 }
 
 // Sizes travel as 32-bit values of which only the low 16 bits count.
-unsigned low16(int32_t v) { return static_cast<uint16_t>(v); }
-int16_t low16Signed(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+unsigned low16(int32_t v) {
+    return static_cast<uint16_t>(v);
+}
+int16_t low16Signed(int32_t v) {
+    return static_cast<int16_t>(static_cast<uint16_t>(v));
+}
 
-Sharpen sharpenOf(const ZRK_ENHANCE* e) { return e ? Sharpen{e->radius, e->strength} : Sharpen{0, 0}; }
+Sharpen sharpenOf(const ZRK_ENHANCE* e) {
+    return e ? Sharpen{e->radius, e->strength} : Sharpen{0, 0};
+}
 
 ZRK_FRAME_HEADER headerOf(const uint8_t* record) {
     ZRK_FRAME_HEADER header;
@@ -62,15 +66,11 @@ int32_t showBufferedFrame(const ZRK_SURFACE* surface, const uint8_t* frameBuffer
                           int32_t dispW, int32_t dispH, const uint16_t* callerGains, int32_t callerGamma,
                           const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut, int16_t* status) {
     clearStatus(status);
-    if (!frameBuffer)
-        return fail(status, ZRK_STATUS_MAGIC);
-    if (headerOut)
-        std::memmove(headerOut, frameBuffer, ZRK_FRAME_HEADER_SIZE);
-    if (!hasFrameMagic(frameBuffer))
-        return fail(status, ZRK_STATUS_MAGIC);
+    if (!frameBuffer) return fail(status, ZRK_STATUS_MAGIC);
+    if (headerOut) std::memmove(headerOut, frameBuffer, ZRK_FRAME_HEADER_SIZE);
+    if (!hasFrameMagic(frameBuffer)) return fail(status, ZRK_STATUS_MAGIC);
     const unsigned w = low16(W), h = low16(H);
-    if (!frameSizeSupported(w, h))
-        return fail(status, ZRK_STATUS_SURFACE);
+    if (!frameSizeSupported(w, h)) return fail(status, ZRK_STATUS_SURFACE);
     const int16_t dw = low16Signed(dispW), dh = low16Signed(dispH);
     if (const int code = checkDrawTarget(surface, bitmapWidth(w), h, dw, dh); code != ZRK_STATUS_OK)
         return fail(status, code);
@@ -85,26 +85,26 @@ int32_t showBufferedFrame(const ZRK_SURFACE* surface, const uint8_t* frameBuffer
         gains = gainsOf(header);
         gamma = header.gamma;
     }
-    const int code = reconstructAndDraw(*surface, frameBuffer + ZRK_FRAME_HEADER_SIZE, w, h, dw, dh, gains, gamma,
-                                        sharpenOf(sharpen));
+    const int code = reconstructAndDraw(*surface, frameBuffer + ZRK_FRAME_HEADER_SIZE, w, h, dw, dh, gains,
+                                        gamma, sharpenOf(sharpen));
     return code == ZRK_STATUS_OK ? 1 : fail(status, code);
 }
 
 // Reads frame record frameIndex into the frame read buffer; ZRK_STATUS_OK or the failure's code.
 int readRecord(const char* dataFile, unsigned w, unsigned h, int32_t dataOffset, int32_t frameIndex) {
-    if (!frameSizeSupported(w, h))
-        return ZRK_STATUS_READ; // the record size itself would be wrong
-    return readFrameRecord(dataFile, static_cast<uint32_t>(dataOffset), static_cast<uint32_t>(frameIndex), w, h,
-                           workspace().frame, kFrameBufferSize);
+    if (!frameSizeSupported(w, h)) return ZRK_STATUS_READ; // the record size itself would be wrong
+    return readFrameRecord(dataFile, static_cast<uint32_t>(dataOffset), static_cast<uint32_t>(frameIndex), w,
+                           h, workspace().frame, kFrameBufferSize);
 }
 
 } // namespace
 
 extern "C" {
 
-ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W, int32_t H,
-                                  int32_t dispW, int32_t dispH, const uint16_t* gains, int32_t gamma,
-                                  const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut, int16_t* status) {
+ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W,
+                                  int32_t H, int32_t dispW, int32_t dispH, const uint16_t* gains,
+                                  int32_t gamma, const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut,
+                                  int16_t* status) {
     static const uint16_t unity[3] = {128, 128, 128};
     return showBufferedFrame(surface, frameBuffer, W, H, dispW, dispH, gains ? gains : unity, gamma, sharpen,
                              headerOut, status);
@@ -113,7 +113,8 @@ ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* fra
 ZRKIMAGE_API int32_t CombRGB_ThumbNail(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W,
                                        int32_t H, int32_t dispW, int32_t dispH, const ZRK_ENHANCE* sharpen,
                                        ZRK_FRAME_HEADER* headerOut, int16_t* status) {
-    return showBufferedFrame(surface, frameBuffer, W, H, dispW, dispH, nullptr, 100, sharpen, headerOut, status);
+    return showBufferedFrame(surface, frameBuffer, W, H, dispW, dispH, nullptr, 100, sharpen, headerOut,
+                             status);
 }
 
 ZRKIMAGE_API int32_t CombRGB_Play(const ZRK_SURFACE* surface, const char* dataFile, int32_t W, int32_t H,
@@ -125,14 +126,13 @@ ZRKIMAGE_API int32_t CombRGB_Play(const ZRK_SURFACE* surface, const char* dataFi
     if (const int code = readRecord(dataFile, w, h, dataOffset, frameIndex); code != ZRK_STATUS_OK)
         return fail(status, code);
     const uint8_t* record = workspace().frame;
-    if (headerOut)
-        std::memcpy(headerOut, record, ZRK_FRAME_HEADER_SIZE);
+    if (headerOut) std::memcpy(headerOut, record, ZRK_FRAME_HEADER_SIZE);
     const int16_t dw = low16Signed(dispW), dh = low16Signed(dispH);
     if (const int code = checkDrawTarget(surface, bitmapWidth(w), h, dw, dh); code != ZRK_STATUS_OK)
         return fail(status, code);
     const ZRK_FRAME_HEADER header = headerOf(record);
-    const int code = reconstructAndDraw(*surface, record + ZRK_FRAME_HEADER_SIZE, w, h, dw, dh, gainsOf(header),
-                                        header.gamma, sharpenOf(sharpen));
+    const int code = reconstructAndDraw(*surface, record + ZRK_FRAME_HEADER_SIZE, w, h, dw, dh,
+                                        gainsOf(header), header.gamma, sharpenOf(sharpen));
     return code == ZRK_STATUS_OK ? 1 : fail(status, code);
 }
 
@@ -157,11 +157,9 @@ ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, 
 
 ZRKIMAGE_API int32_t WriteImageBuf(uint8_t* buffer, int32_t capacity, const uint8_t* data, int32_t position,
                                    int32_t length) {
-    if (position < 0 || length < 0 || capacity < 0 || int64_t{position} + length > capacity)
-        return -1;
+    if (position < 0 || length < 0 || capacity < 0 || int64_t{position} + length > capacity) return -1;
     if (length > 0) {
-        if (!buffer || !data)
-            return -1;
+        if (!buffer || !data) return -1;
         std::memmove(buffer + position, data, static_cast<std::size_t>(length));
     }
     return position + length;

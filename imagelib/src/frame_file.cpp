@@ -15,8 +15,7 @@ class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (fd_ >= 0) ::close(fd_);
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -29,10 +28,8 @@ private:
 bool readAll(int fd, uint8_t* dest, std::size_t length, off_t position) {
     while (length > 0) {
         const ssize_t n = ::pread(fd, dest, length, position);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         dest += n;
         length -= static_cast<std::size_t>(n);
         position += n;
@@ -48,26 +45,21 @@ bool hasFrameMagic(const uint8_t* record) {
 
 int readFrameRecord(const char* path, uint32_t dataOffset, uint32_t frameIndex, unsigned w, unsigned h,
                     uint8_t* dest, std::size_t destCapacity) {
-    if (!path || !dest)
-        return ZRK_STATUS_READ;
+    if (!path || !dest) return ZRK_STATUS_READ;
     // 64-bit arithmetic: with a 32-bit index and a record of at most 256 KiB nothing here can wrap.
     const uint64_t recordSize = uint64_t{w} * h + ZRK_FRAME_HEADER_SIZE;
     const uint64_t position = uint64_t{dataOffset} + uint64_t{frameIndex} * recordSize;
     const uint64_t end = position + recordSize;
     constexpr uint64_t kFileLimit = uint64_t{1} << 32;
-    if (recordSize > destCapacity || end >= kFileLimit)
-        return ZRK_STATUS_READ;
+    if (recordSize > destCapacity || end >= kFileLimit) return ZRK_STATUS_READ;
 
     // Non-blocking open so that a FIFO named as a data file cannot hang the caller; reading is shared.
     FileDescriptor file(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
-        return ZRK_STATUS_READ;
+    if (file.get() < 0) return ZRK_STATUS_READ;
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return ZRK_STATUS_READ;
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ZRK_STATUS_READ;
     const auto size = static_cast<uint64_t>(info.st_size);
-    if (size >= kFileLimit || size < end)
-        return ZRK_STATUS_READ;
+    if (size >= kFileLimit || size < end) return ZRK_STATUS_READ;
     // Playback reads the file front to back, one record per call.
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     if (!readAll(file.get(), dest, static_cast<std::size_t>(recordSize), static_cast<off_t>(position)))

@@ -20,9 +20,13 @@ constexpr bool frameSizeSupported(unsigned w, unsigned h) {
 }
 
 // Bitmap width in pixels: W rounded up to a multiple of 4.
-constexpr unsigned bitmapWidth(unsigned w) { return ((w * 8 + 31) / 32) * 4; }
+constexpr unsigned bitmapWidth(unsigned w) {
+    return ((w * 8 + 31) / 32) * 4;
+}
 
 // Bytes per 24-bit bitmap row, padded to 4 bytes.
-constexpr std::size_t bitmapStride(unsigned w) { return ((std::size_t{w} * 24 + 31) / 32) * 4; }
+constexpr std::size_t bitmapStride(unsigned w) {
+    return ((std::size_t{w} * 24 + 31) / 32) * 4;
+}
 
 } // namespace zrk::image

@@ -10,7 +10,7 @@ enum class KernelChoice { Best, Scalar, PackedPortable, PackedSse2, PackedAvx2 }
 // The kernels for a choice; a vector form the processor lacks gives the best one it has.
 const RowKernels& kernelsFor(KernelChoice choice);
 
-// Read once: ZRKIMAGE_ARITHMETIC = scalar | packed | packed-portable | packed-sse2 | packed-avx2.
+// ZRKIMAGE_ARITHMETIC = scalar | packed | packed-portable | packed-sse2 | packed-avx2.
 KernelChoice choiceFromEnvironment();
 
 const RowKernels& activeKernels();

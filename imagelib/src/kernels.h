@@ -13,12 +13,13 @@ struct RowKernels {
     // Fills columns 0 .. w-1 of the three line buffers for one raw row, from the row and the rows
     // directly above and below; columns 0 and w-1 become 0. oddRow: the row reads green, red, ...
     // Reads only columns 0 .. w-1 of the three rows.
-    void (*interpolate)(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w, bool oddRow,
-                        uint8_t* red, uint8_t* green, uint8_t* blue);
+    void (*interpolate)(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w,
+                        bool oddRow, uint8_t* red, uint8_t* green, uint8_t* blue);
     // line[i] = min(255, (line[i] * gain) >> 7) for i < w; may touch up to kLineCapacity bytes.
     void (*applyGain)(uint8_t* line, unsigned w, unsigned gain);
     // Writes exactly 3 * w bytes: blue, green, red of each column.
-    void (*interleave)(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w, uint8_t* out);
+    void (*interleave)(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w,
+                       uint8_t* out);
 };
 
 // Packed arithmetic: each operand halved (remainder dropped) before it is summed.
@@ -33,6 +34,7 @@ const RowKernels* packedAvx2();
 void interpolatePackedPortable(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w,
                                bool oddRow, uint8_t* red, uint8_t* green, uint8_t* blue);
 void applyGainPortable(uint8_t* line, unsigned w, unsigned gain);
-void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w, uint8_t* out);
+void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w,
+                        uint8_t* out);
 
 } // namespace zrk::image

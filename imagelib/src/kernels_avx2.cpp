@@ -8,10 +8,18 @@
 namespace zrk::image {
 namespace {
 
-inline __m256i load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-inline void store(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-inline __m256i half(__m256i x) { return _mm256_and_si256(_mm256_srli_epi16(x, 1), _mm256_set1_epi8(0x7f)); }
-inline __m256i add(__m256i a, __m256i b) { return _mm256_add_epi8(a, b); }
+inline __m256i load(const uint8_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void store(uint8_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+inline __m256i half(__m256i x) {
+    return _mm256_and_si256(_mm256_srli_epi16(x, 1), _mm256_set1_epi8(0x7f));
+}
+inline __m256i add(__m256i a, __m256i b) {
+    return _mm256_add_epi8(a, b);
+}
 inline __m256i pick(__m256i mask, __m256i ifSet, __m256i ifClear) {
     return _mm256_blendv_epi8(ifClear, ifSet, mask);
 }
@@ -48,8 +56,7 @@ void interpolate(const uint8_t* above, const uint8_t* row, const uint8_t* below,
     unsigned c = 1;
     for (; c + lanes <= w - 1; c += lanes)
         step(above, row, below, c, oddRow, red, green, blue);
-    if (c < w - 1)
-        step(above, row, below, w - 1 - lanes, oddRow, red, green, blue);
+    if (c < w - 1) step(above, row, below, w - 1 - lanes, oddRow, red, green, blue);
     red[0] = green[0] = blue[0] = 0;
     red[w - 1] = green[w - 1] = blue[w - 1] = 0;
 }
@@ -93,9 +100,9 @@ void interleave(const uint8_t* blue, const uint8_t* green, const uint8_t* red, u
         uint8_t* o = out + 3 * x;
         for (unsigned block = 0; block < 3; ++block) {
             const auto mask = [&](unsigned c) { return load(kMasks.mask[block][c].data()); };
-            const __m256i v = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, mask(0)),
-                                                              _mm256_shuffle_epi8(g, mask(1))),
-                                              _mm256_shuffle_epi8(r, mask(2)));
+            const __m256i v = _mm256_or_si256(
+                _mm256_or_si256(_mm256_shuffle_epi8(b, mask(0)), _mm256_shuffle_epi8(g, mask(1))),
+                _mm256_shuffle_epi8(r, mask(2)));
             // Low lane: pixels x .. x+15; high lane: pixels x+16 .. x+31.
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16 * block), _mm256_castsi256_si128(v));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 48 + 16 * block), _mm256_extracti128_si256(v, 1));

@@ -4,11 +4,15 @@
 namespace zrk::image {
 namespace {
 
-inline unsigned half(unsigned x) { return x >> 1; }
-inline uint8_t limit(unsigned x) { return static_cast<uint8_t>(x > 255 ? 255 : x); }
+inline unsigned half(unsigned x) {
+    return x >> 1;
+}
+inline uint8_t limit(unsigned x) {
+    return static_cast<uint8_t>(x > 255 ? 255 : x);
+}
 
-void interpolateScalar(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w, bool oddRow,
-                       uint8_t* red, uint8_t* green, uint8_t* blue) {
+void interpolateScalar(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w,
+                       bool oddRow, uint8_t* red, uint8_t* green, uint8_t* blue) {
     red[0] = green[0] = blue[0] = 0;
     for (unsigned c = 1; c + 1 < w; ++c) {
         const unsigned up = above[c], down = below[c], left = row[c - 1], right = row[c + 1];
@@ -78,7 +82,8 @@ void applyGainPortable(uint8_t* line, unsigned w, unsigned gain) {
         line[i] = limit((line[i] * gain) >> 7);
 }
 
-void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w, uint8_t* out) {
+void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w,
+                        uint8_t* out) {
     for (unsigned x = 0; x < w; ++x) {
         out[3 * x] = blue[x];
         out[3 * x + 1] = green[x];

@@ -6,10 +6,18 @@
 namespace zrk::image {
 namespace {
 
-inline __m128i load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-inline void store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
-inline __m128i half(__m128i x) { return _mm_and_si128(_mm_srli_epi16(x, 1), _mm_set1_epi8(0x7f)); }
-inline __m128i add(__m128i a, __m128i b) { return _mm_add_epi8(a, b); }
+inline __m128i load(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void store(uint8_t* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+inline __m128i half(__m128i x) {
+    return _mm_and_si128(_mm_srli_epi16(x, 1), _mm_set1_epi8(0x7f));
+}
+inline __m128i add(__m128i a, __m128i b) {
+    return _mm_add_epi8(a, b);
+}
 inline __m128i pick(__m128i mask, __m128i ifSet, __m128i ifClear) {
     return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
 }
@@ -49,8 +57,7 @@ void interpolate(const uint8_t* above, const uint8_t* row, const uint8_t* below,
     for (; c + lanes <= w - 1; c += lanes)
         step(above, row, below, c, oddRow, red, green, blue);
     // The last step overlaps the previous one so that no read passes column w-1.
-    if (c < w - 1)
-        step(above, row, below, w - 1 - lanes, oddRow, red, green, blue);
+    if (c < w - 1) step(above, row, below, w - 1 - lanes, oddRow, red, green, blue);
     red[0] = green[0] = blue[0] = 0;
     red[w - 1] = green[w - 1] = blue[w - 1] = 0;
 }

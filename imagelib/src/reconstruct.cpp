@@ -20,8 +20,7 @@ void applyGamma(uint8_t* line, unsigned w, const uint8_t* table) {
 
 bool reconstructFrame(const uint8_t* raw, uint8_t* out, unsigned w, unsigned h, Gains gains, unsigned gamma,
                       Sharpen sharpen, const Planes& planes, const RowKernels& kernels) {
-    if (!frameSizeSupported(w, h))
-        return false;
+    if (!frameSizeSupported(w, h)) return false;
     const uint8_t* table = gamma == 100 ? nullptr : gammaTable(gamma);
     const bool sharpening = sharpen.radius > 0 && sharpen.strength / 100 != 0;
     const std::size_t stride = bitmapStride(w);
@@ -40,11 +39,10 @@ bool reconstructFrame(const uint8_t* raw, uint8_t* out, unsigned w, unsigned h, 
             // The outermost rows have no neighbour on one side: black.
             std::memset(lines, 0, sizeof lines);
         } else {
-            kernels.interpolate(raw + (r - 1) * w, raw + r * w, raw + (r + 1) * w, w, (r & 1) != 0, red, green,
-                                blue);
+            kernels.interpolate(raw + (r - 1) * w, raw + r * w, raw + (r + 1) * w, w, (r & 1) != 0, red,
+                                green, blue);
             for (int p = 0; p < 3; ++p)
-                if (gain[p] != 128)
-                    kernels.applyGain(lines[p], w, gain[p]);
+                if (gain[p] != 128) kernels.applyGain(lines[p], w, gain[p]);
         }
         if (table && planeRow >= 1)
             for (auto* line : {red, green, blue})
@@ -63,7 +61,8 @@ bool reconstructFrame(const uint8_t* raw, uint8_t* out, unsigned w, unsigned h, 
         unsharpMask(colour, planes.blur, w, h, sharpen.radius, sharpen.strength);
         // Only now may the output be written: it may share memory with the blur planes.
         for (unsigned k = 0; k < h; ++k)
-            kernels.interleave(planes.blue + k * w, planes.green + k * w, planes.red + k * w, w, out + k * stride);
+            kernels.interleave(planes.blue + k * w, planes.green + k * w, planes.red + k * w, w,
+                               out + k * stride);
     }
     return true;
 }

@@ -15,7 +15,9 @@ struct Gains {
 };
 
 // Gains as the frame header and the callers give them: 16-bit, anything from 256 up acts as 255.
-constexpr uint8_t limitGain(unsigned gain) { return static_cast<uint8_t>(gain > 255 ? 255 : gain); }
+constexpr uint8_t limitGain(unsigned gain) {
+    return static_cast<uint8_t>(gain > 255 ? 255 : gain);
+}
 
 // Working memory of one reconstruction. Colour planes: at least w * h bytes each; blur planes:
 // w * h bytes each, and they may share memory with the output (the output is written last).

@@ -6,8 +6,7 @@ namespace zrk::image {
 namespace {
 
 // Radius 1: the divisors are 4, 6 and 9 only; constant divisors let the compiler use multiplies.
-template <unsigned Rows>
-void blurRowRadius1(const uint16_t* columnSums, unsigned w, uint8_t* out) {
+template <unsigned Rows> void blurRowRadius1(const uint16_t* columnSums, unsigned w, uint8_t* out) {
     out[0] = static_cast<uint8_t>((columnSums[0] + columnSums[1]) / (2 * Rows));
     for (unsigned x = 1; x + 1 < w; ++x)
         out[x] = static_cast<uint8_t>((columnSums[x - 1] + columnSums[x] + columnSums[x + 1]) / (3 * Rows));
@@ -74,8 +73,7 @@ void sharpenPlane(uint8_t* plane, const uint8_t* blur, unsigned count, int facto
 void unsharpMask(uint8_t* const planes[3], uint8_t* const blur[3], unsigned w, unsigned h, int radius,
                  int strength) {
     const int factor = strength / 100; // whole-number factor: 50 and 150 act as 0 and 1
-    if (radius <= 0 || factor == 0)
-        return;
+    if (radius <= 0 || factor == 0) return;
     // Beyond the plane's own size a larger square sums the same pixels.
     const unsigned r = std::min<unsigned>(static_cast<unsigned>(radius), std::max(w, h));
     for (int p = 0; p < 3; ++p) {

@@ -13,11 +13,13 @@ alignas(64) uint16_t g_green[kColourPlaneSize / 2];
 alignas(64) uint8_t g_blue[kColourPlaneSize];
 alignas(64) uint8_t g_bitmap[kBitmapFileSize];
 
-const Workspace g_workspace{g_frame, reinterpret_cast<uint8_t*>(g_red), reinterpret_cast<uint8_t*>(g_green), g_blue,
-                            g_bitmap};
+const Workspace g_workspace{g_frame, reinterpret_cast<uint8_t*>(g_red), reinterpret_cast<uint8_t*>(g_green),
+                            g_blue, g_bitmap};
 
 } // namespace
 
-const Workspace& workspace() { return g_workspace; }
+const Workspace& workspace() {
+    return g_workspace;
+}
 
 } // namespace zrk::image

@@ -15,8 +15,8 @@ constexpr std::size_t kColourPlaneSize = kPlaneBytes + 128;
 constexpr std::size_t kBitmapFileSize = kBitmapHeaderSize + kMaxPixelBytes;
 
 struct Workspace {
-    uint8_t* frame;  // one frame record read from a data file
-    uint8_t* red;    // colour planes; reused as the scaler's tables once a picture is reconstructed
+    uint8_t* frame; // one frame record read from a data file
+    uint8_t* red;   // colour planes; reused as the scaler's tables once a picture is reconstructed
     uint8_t* green;
     uint8_t* blue;
     uint8_t* bitmap; // a whole bitmap file; its pixel area doubles as the three blur planes
@@ -27,7 +27,11 @@ static_assert(kColourPlaneSize % 2 == 0);
 const Workspace& workspace();
 
 // The scaler's tables, kept in the red and green planes (16-bit storage, 2-byte aligned).
-inline uint16_t* redAsWords(const Workspace& ws) { return reinterpret_cast<uint16_t*>(ws.red); }
-inline uint16_t* greenAsWords(const Workspace& ws) { return reinterpret_cast<uint16_t*>(ws.green); }
+inline uint16_t* redAsWords(const Workspace& ws) {
+    return reinterpret_cast<uint16_t*>(ws.red);
+}
+inline uint16_t* greenAsWords(const Workspace& ws) {
+    return reinterpret_cast<uint16_t*>(ws.green);
+}
 
 } // namespace zrk::image

@@ -6,7 +6,9 @@
 namespace ref {
 namespace {
 
-unsigned hv(unsigned x) { return x / 2; }
+unsigned hv(unsigned x) {
+    return x / 2;
+}
 
 struct Site {
     unsigned up, down, left, right, upLeft, upRight, downLeft, downRight, centre;
@@ -17,20 +19,17 @@ unsigned meanOfTwo(Form f, unsigned a, unsigned b) {
 }
 
 unsigned diagonalMean(Form f, const Site& s) {
-    if (f == Form::Packed)
-        return hv(hv(s.upLeft) + hv(s.downLeft)) + hv(hv(s.upRight) + hv(s.downRight));
+    if (f == Form::Packed) return hv(hv(s.upLeft) + hv(s.downLeft)) + hv(hv(s.upRight) + hv(s.downRight));
     return std::min(255u, (32 * (s.upLeft + s.upRight + s.downLeft + s.downRight)) >> 7);
 }
 
 unsigned orthogonalMean(Form f, const Site& s) {
-    if (f == Form::Packed)
-        return hv(hv(s.up) + hv(s.down)) + hv(hv(s.left) + hv(s.right));
+    if (f == Form::Packed) return hv(hv(s.up) + hv(s.down)) + hv(hv(s.left) + hv(s.right));
     return std::min(255u, (32 * (s.up + s.down + s.left + s.right)) >> 7);
 }
 
 unsigned greenAtGreen(Form f, const Site& s) {
-    if (f == Form::Packed)
-        return hv(s.centre) + hv(diagonalMean(f, s));
+    if (f == Form::Packed) return hv(s.centre) + hv(diagonalMean(f, s));
     return std::min(255u, (128 * s.centre + 32 * (s.upLeft + s.upRight + s.downLeft + s.downRight)) >> 8);
 }
 
@@ -111,10 +110,8 @@ std::vector<uint8_t> reconstruct(const std::vector<uint8_t>& raw, unsigned w, un
                 const int value = (*planes[i])[j];
                 const int d = value - blur[i][j];
                 int result = value + d * k;
-                if (d < 0 && result <= 0)
-                    result = 0;
-                if (d >= 0 && result >= 255)
-                    result = 255;
+                if (d < 0 && result <= 0) result = 0;
+                if (d >= 0 && result >= 255) result = 255;
                 (*planes[i])[j] = static_cast<uint8_t>(std::clamp(result, 0, 255));
             }
     }

@@ -95,8 +95,7 @@ TEST(DrawScaled, ShrinkingAveragesInsteadOfAliasing) {
     Bitmap b(512, 512); // one-pixel checkerboard of black and white
     for (unsigned y = 0; y < 512; ++y)
         for (unsigned x = 0; x < 512; ++x)
-            if ((x + y) % 2)
-                b.set(x, y, 255, 255, 255);
+            if ((x + y) % 2) b.set(x, y, 255, 255, 255);
     Surface s(113, 113);
     ASSERT_EQ(drawBitmap(b.view(), s.s, 113, 113, kScratch), ZRK_STATUS_OK);
     for (int y = 0; y < 113; ++y)
@@ -115,7 +114,7 @@ TEST(DrawScaled, EnlargingInterpolatesBetweenNeighbours) {
     auto green = [&](int x) { return static_cast<int>((s.at(x, 1) >> 8) & 0xff); };
     EXPECT_EQ(green(0), 0);
     EXPECT_EQ(green(15), 200);
-    EXPECT_EQ(green(7), 50);  // a quarter of the way across the step
+    EXPECT_EQ(green(7), 50); // a quarter of the way across the step
     EXPECT_EQ(green(8), 150);
 }
 

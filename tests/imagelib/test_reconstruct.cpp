@@ -50,9 +50,9 @@ std::array<int, 3> pixel(const std::vector<uint8_t>& out, unsigned w, unsigned h
 const KernelChoice kPackedChoices[] = {KernelChoice::PackedPortable, KernelChoice::PackedSse2,
                                        KernelChoice::PackedAvx2};
 
-const std::pair<unsigned, unsigned> kSizes[] = {{200, 200}, {256, 256}, {512, 256}, {512, 512}, {8, 2},  {8, 8},
-                                                {16, 4},    {24, 6},    {32, 10},   {40, 4},    {48, 6}, {64, 2},
-                                                {72, 12},   {104, 8},   {504, 18}};
+const std::pair<unsigned, unsigned> kSizes[] = {{200, 200}, {256, 256}, {512, 256}, {512, 512}, {8, 2},
+                                                {8, 8},     {16, 4},    {24, 6},    {32, 10},   {40, 4},
+                                                {48, 6},    {64, 2},    {72, 12},   {104, 8},   {504, 18}};
 
 } // namespace
 
@@ -95,12 +95,10 @@ TEST(ReconstructKernels, ExtremeValuesDoNotOverflowTheByteLanes) {
 
 TEST(ReconstructSites, HandComputedPixelsAtEverySiteTypeInBothForms) {
     // Rows 1 and 2 are the only computed rows of this 8 x 4 frame.
-    const Frame f{8,
-                  4,
-                  {1, 2, 3, 7, 5, 6, 7, 8,         //
-                   2, 100, 0, 9, 10, 11, 12, 13,   //
-                   5, 0, 7, 14, 15, 16, 17, 18,    //
-                   0, 0, 0, 0, 0, 0, 0, 0}};
+    const Frame f{8, 4, {1, 2,   3, 7,  5,  6,  7,  8,  //
+                         2, 100, 0, 9,  10, 11, 12, 13, //
+                         5, 0,   7, 14, 15, 16, 17, 18, //
+                         0, 0,   0, 0,  0,  0,  0,  0}};
     const auto packed = run(f, kernelsFor(KernelChoice::Best));
     const auto scalar = run(f, kScalar);
     // Red site (1,1): red = C; green from up/down/left/right = 2,0,2,0; blue from diagonals 1,3,5,7.
@@ -137,8 +135,9 @@ TEST(ReconstructForms, PackedAndScalarAgreeOnMultiplesOfFourAndDifferOnOddPairs)
 
 TEST(ReconstructEdges, BlackFrameStaysBlackWhateverTheSettings) {
     const Frame f{256, 256, std::vector<uint8_t>(256 * 256, 0)};
-    for (const ref::Params& p : {ref::Params{255, 255, 255, 100, 0, 0}, ref::Params{128, 128, 128, 30, 1, 300},
-                                 ref::Params{255, 0, 255, 250, 2, 100}})
+    for (const ref::Params& p :
+         {ref::Params{255, 255, 255, 100, 0, 0}, ref::Params{128, 128, 128, 30, 1, 300},
+          ref::Params{255, 0, 255, 250, 2, 100}})
         for (const RowKernels* k : {&kernelsFor(KernelChoice::Best), &kScalar}) {
             const auto out = run(f, *k, p);
             EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<long>(out.size()));
@@ -190,9 +189,10 @@ TEST(ReconstructEdges, OutputMayShareMemoryWithTheBlurPlanes) {
     std::vector<uint8_t> red(kPlaneBytes), green(kPlaneBytes), blue(kPlaneBytes);
     std::vector<uint8_t> bitmap(kBitmapHeaderSize + kMaxPixelBytes);
     uint8_t* pixels = bitmap.data() + kBitmapHeaderSize;
-    const Planes planes{red.data(), green.data(), blue.data(), {pixels, pixels + kPlaneBytes, pixels + 2 * kPlaneBytes}};
-    ASSERT_TRUE(reconstructFrame(f.raw.data(), pixels, 512, 512, {p.blueGain, p.greenGain, p.redGain}, p.gamma,
-                                 {p.radius, p.strength}, planes, kernelsFor(KernelChoice::Best)));
+    const Planes planes{
+        red.data(), green.data(), blue.data(), {pixels, pixels + kPlaneBytes, pixels + 2 * kPlaneBytes}};
+    ASSERT_TRUE(reconstructFrame(f.raw.data(), pixels, 512, 512, {p.blueGain, p.greenGain, p.redGain},
+                                 p.gamma, {p.radius, p.strength}, planes, kernelsFor(KernelChoice::Best)));
     EXPECT_TRUE(std::equal(pixels, pixels + kMaxPixelBytes,
                            ref::reconstruct(f.raw, 512, 512, ref::Form::Packed, p).begin()));
 }

@@ -15,7 +15,7 @@ TEST(GammaTable, TruncatesThePowerCurve) {
         ASSERT_EQ(linear[v], v);
     EXPECT_EQ(gammaTable(77)[0], 0);
     EXPECT_EQ(gammaTable(77)[255], 255);
-    EXPECT_EQ(gammaTable(0)[0], 255); // exponent 0: every value becomes 255, black included
+    EXPECT_EQ(gammaTable(0)[0], 255);   // exponent 0: every value becomes 255, black included
     EXPECT_EQ(gammaTable(50)[64], 127); // asked again after other curves
 }
 
@@ -71,7 +71,8 @@ TEST(UnsharpMask, StrengthIsAWholeFactorAndResultsAreLimited) {
     Planes3 d(8, 8);
     d.at(0, 4, 4) = 250;
     d.at(0, 5, 4) = 10;
-    d.sharpen(1, -200); // negative factor: 10 + (10 - 28) * -2 = 46, 250 + 222 * -2 -> 0 (limited, not wrapped)
+    d.sharpen(1,
+              -200); // negative factor: 10 + (10 - 28) * -2 = 46, 250 + 222 * -2 -> 0 (limited, not wrapped)
     EXPECT_EQ(d.at(0, 5, 4), 46);
     EXPECT_EQ(d.at(0, 4, 4), 0);
 }
