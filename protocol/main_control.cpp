@@ -1,0 +1,23 @@
+#include "protocol/main_control.h"
+
+#include "app/shared_state.h"
+
+namespace {
+MainControl* g_control = nullptr;
+}
+
+void SetMainControl(MainControl* control) { g_control = control; }
+
+void SetMainControls(int state) {
+    if (g_control) g_control->SetMainControls(state);
+}
+void UntickConnect() {
+    if (g_control) g_control->UntickConnect();
+}
+void CloseTCPCom() {
+    if (g_control) g_control->CloseTCPCom();
+}
+void CloseingTCPCom() {
+    if (g_control) g_control->CloseingTCPCom();
+}
+void UpdateLinkOpen() { g_blnLinkOpen = g_blnCmdOpen && g_blnDataOpen; }
