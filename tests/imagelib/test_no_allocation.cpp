@@ -16,12 +16,15 @@ void* __libc_memalign(std::size_t, std::size_t);
 namespace {
 std::atomic<bool> g_counting{false};
 std::atomic<long> g_allocations{0};
+} // namespace
+
+#if !defined(__SANITIZE_ADDRESS__)
+namespace {
 void count() {
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
 }
 } // namespace
 
-#if !defined(__SANITIZE_ADDRESS__)
 // Replacing the allocator would fight the sanitizer's own; the sanitizer build skips this test.
 extern "C" {
 void* malloc(std::size_t n) {
