@@ -130,6 +130,7 @@ Reply Protocol::handle(std::string_view line, const Now& now, bool dataConnected
     }
     if (key == "RACL") {
         if (cam_.recording()) return lines({"503 Recording in progress"});
+        if (dataBusy) return lines({"503 Data port busy"}); // a download may be reading the regions
         cam_.clearMemory();
         return lines({"200 Image data cleared"});
     }

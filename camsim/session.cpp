@@ -30,6 +30,15 @@ Session::Session(Camera& camera, const Options& options, std::function<Now()> cl
     });
 }
 
+Session::~Session() {
+    // The client socket belongs to the server and dies after the data link: unhook it first.
+    if (cmd_) {
+        disconnect(cmd_, nullptr, this, nullptr);
+        cmd_->abort();
+    }
+    data_.close();
+}
+
 bool Session::listen(QString& error) {
     QHostAddress address;
     if (opt_.bind == "localhost")

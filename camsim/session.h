@@ -32,6 +32,7 @@ class Session : public QObject {
     Q_OBJECT
 public:
     Session(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent = nullptr);
+    ~Session() override;
 
     bool listen(QString& error);
     quint16 commandPort() const { return commandServer_.serverPort(); }

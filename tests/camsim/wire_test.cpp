@@ -39,6 +39,12 @@ Recording recordedRegion0() {
     return rec;
 }
 
+// A little-endian 16-bit header field, 0 when the record is too short.
+uint16_t field16(const QByteArray& f, int offset) {
+    if (f.size() < offset + 2) return 0;
+    return static_cast<uint16_t>(static_cast<uint8_t>(f[offset]) | static_cast<uint8_t>(f[offset + 1]) << 8);
+}
+
 bool isReplyLine(const std::string& l) {
     return l.size() >= 4 && std::isdigit(static_cast<unsigned char>(l[0])) &&
            std::isdigit(static_cast<unsigned char>(l[1])) && std::isdigit(static_cast<unsigned char>(l[2])) &&
@@ -222,9 +228,7 @@ TEST_F(WireTest, RecordingWithEachTriggerPosition) {
                   "150 1 40128");
         const QByteArray f = c.readData(40128);
         EXPECT_EQ(c.readLine(), "226 Transfer complete");
-        int16_t trig = 0;
-        std::memcpy(&trig, f.constData() + 32, 2);
-        return trig;
+        return field16(f, 32);
     };
     EXPECT_EQ(triggerFlag(0, 1114), 1); // first frame
     EXPECT_EQ(triggerFlag(0, 1113), 0);
@@ -248,10 +252,8 @@ TEST_F(WireTest, LiveOutputStartsAndStops) {
         const QByteArray f = c.readData(size);
         ASSERT_EQ(f.size(), size);
         EXPECT_EQ(f.left(4), QByteArray("ZRK\0", 4));
-        uint16_t w = 0, real = 0;
-        std::memcpy(&w, f.constData() + 12, 2);
-        std::memcpy(&real, f.constData() + 30, 2);
-        EXPECT_EQ(w, 256);
+        const uint16_t real = field16(f, 30);
+        EXPECT_EQ(field16(f, 12), 256);
         if (i > 0) {
             EXPECT_GT(real, lastFrame);
         }
