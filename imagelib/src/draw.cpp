@@ -64,31 +64,90 @@ unsigned axisTaps(unsigned i, unsigned src, unsigned dst, unsigned& first, uint1
     return 2;
 }
 
-void drawOneToOne(const BitmapView& b, const ZRK_SURFACE& s) {
-    for (unsigned y = 0; y < b.height; ++y) {
-        const uint8_t* src = b.pixels + (b.height - 1 - y) * b.stride;
-        uint8_t* dst = surfaceRow(s, y);
-        for (unsigned x = 0; x < b.width; ++x) {
-            const uint32_t v = rgb32(src + 3 * x);
-            std::memcpy(dst + 4 * x, &v, 4);
-        }
-    }
+void drawOneToOne(const BitmapView& b, const ZRK_SURFACE& s, const RowKernels& kernels) {
+    for (unsigned y = 0; y < b.height; ++y)
+        kernels.bgrToRgb32(b.pixels + (b.height - 1 - y) * b.stride, b.width, surfaceRow(s, y));
 }
 
-int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh,
-               const ScaleScratch& scratch) {
-    // Column table: first source column and tap count per destination column, weights back to back.
-    if (scratch.spanCapacity < 2 * std::size_t{dw}) return ZRK_STATUS_SCALE;
+// Column table: first source column and tap count per destination column, weights back to back.
+bool buildColumnTable(const BitmapView& b, unsigned dw, const ScaleScratch& scratch) {
+    if (scratch.spanCapacity < 2 * std::size_t{dw}) return false;
     std::size_t used = 0;
     for (unsigned x = 0; x < dw; ++x) {
-        if (scratch.weightCapacity - used < kMaxTaps) return ZRK_STATUS_SCALE;
+        if (scratch.weightCapacity - used < kMaxTaps) return false;
         unsigned first = 0;
         const unsigned count = axisTaps(x, b.width, dw, first, scratch.weights + used);
         scratch.spans[2 * x] = static_cast<uint16_t>(first);
         scratch.spans[2 * x + 1] = static_cast<uint16_t>(count);
         used += count;
     }
+    return true;
+}
 
+inline uint8_t finish(uint32_t sum) {
+    return static_cast<uint8_t>(std::min<uint32_t>(255, (sum + (1u << 23)) >> 24));
+}
+
+inline void putPixel(uint8_t* dst, uint32_t blue, uint32_t green, uint32_t red) {
+    const uint8_t bgr[3] = {finish(blue), finish(green), finish(red)};
+    const uint32_t v = rgb32(bgr);
+    std::memcpy(dst, &v, 4);
+}
+
+// Two passes: each source row filtered across once (kept while the next destination row may need it),
+// then each destination row as a weighted sum of those.
+void drawSeparable(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh,
+                   const ScaleScratch& scratch) {
+    const std::size_t rowLength = 3 * std::size_t{dw};
+    uint32_t* cache[2] = {scratch.rows, scratch.rows + rowLength};
+    long cachedRow[2] = {-1, -1};
+    uint32_t* sum = scratch.rows + 2 * rowLength;
+
+    auto filteredRow = [&](unsigned j) -> const uint32_t* {
+        for (int i = 0; i < 2; ++i)
+            if (cachedRow[i] == static_cast<long>(j)) return cache[i];
+        const int slot = cachedRow[0] < cachedRow[1] ? 0 : 1; // rows only move down: drop the older
+        cachedRow[slot] = j;
+        uint32_t* out = cache[slot];
+        const uint8_t* src = b.pixels + (b.height - 1 - j) * b.stride; // picture row j, stored bottom-up
+        const uint16_t* weights = scratch.weights;
+        for (unsigned x = 0; x < dw; ++x, out += 3) {
+            const uint8_t* p = src + 3 * std::size_t{scratch.spans[2 * x]};
+            const unsigned columns = scratch.spans[2 * x + 1];
+            uint32_t blue = 0, green = 0, red = 0;
+            for (unsigned tx = 0; tx < columns; ++tx, p += 3) {
+                blue += weights[tx] * uint32_t{p[0]};
+                green += weights[tx] * uint32_t{p[1]};
+                red += weights[tx] * uint32_t{p[2]};
+            }
+            weights += columns;
+            out[0] = blue;
+            out[1] = green;
+            out[2] = red;
+        }
+        return cache[slot];
+    };
+
+    uint16_t rowWeights[kMaxTaps];
+    for (unsigned y = 0; y < dh; ++y) {
+        unsigned firstRow = 0;
+        const unsigned rows = axisTaps(y, b.height, dh, firstRow, rowWeights);
+        std::fill(sum, sum + rowLength, 0u);
+        for (unsigned ty = 0; ty < rows; ++ty) {
+            const uint32_t* row = filteredRow(firstRow + ty);
+            const uint32_t weight = rowWeights[ty];
+            for (std::size_t i = 0; i < rowLength; ++i)
+                sum[i] += weight * row[i];
+        }
+        uint8_t* dst = surfaceRow(s, y);
+        for (unsigned x = 0; x < dw; ++x)
+            putPixel(dst + 4 * x, sum[3 * x], sum[3 * x + 1], sum[3 * x + 2]);
+    }
+}
+
+// Without room for row sums: every destination pixel straight from its source pixels.
+void drawDirect(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh,
+                const ScaleScratch& scratch) {
     uint16_t rowWeights[kMaxTaps];
     for (unsigned y = 0; y < dh; ++y) {
         unsigned firstRow = 0;
@@ -99,7 +158,6 @@ int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned 
             const unsigned firstColumn = scratch.spans[2 * x], columns = scratch.spans[2 * x + 1];
             uint32_t sum[3] = {0, 0, 0};
             for (unsigned ty = 0; ty < rows; ++ty) {
-                // Picture row firstRow + ty is bitmap row height-1-(firstRow + ty).
                 const uint8_t* src = b.pixels + (b.height - 1 - (firstRow + ty)) * b.stride + 3 * firstColumn;
                 uint32_t row[3] = {0, 0, 0};
                 for (unsigned tx = 0; tx < columns; ++tx)
@@ -109,13 +167,18 @@ int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned 
                     sum[c] += rowWeights[ty] * row[c];
             }
             weights += columns;
-            uint8_t bgr[3];
-            for (int c = 0; c < 3; ++c)
-                bgr[c] = static_cast<uint8_t>(std::min<uint32_t>(255, (sum[c] + (1u << 23)) >> 24));
-            const uint32_t v = rgb32(bgr);
-            std::memcpy(dst + 4 * x, &v, 4);
+            putPixel(dst + 4 * x, sum[0], sum[1], sum[2]);
         }
     }
+}
+
+int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh,
+               const ScaleScratch& scratch) {
+    if (!buildColumnTable(b, dw, scratch)) return ZRK_STATUS_SCALE;
+    if (scratch.rows && scratch.rowCapacity >= 9 * std::size_t{dw})
+        drawSeparable(b, s, dw, dh, scratch);
+    else
+        drawDirect(b, s, dw, dh, scratch);
     return ZRK_STATUS_OK;
 }
 
@@ -136,9 +199,9 @@ int checkDrawTarget(const ZRK_SURFACE* surface, unsigned width4, unsigned h, int
 }
 
 int drawBitmap(const BitmapView& bitmap, const ZRK_SURFACE& surface, int16_t dispW, int16_t dispH,
-               const ScaleScratch& scratch) {
+               const ScaleScratch& scratch, const RowKernels& kernels) {
     if (dispW == static_cast<int16_t>(bitmap.width) && dispH == static_cast<int16_t>(bitmap.height)) {
-        drawOneToOne(bitmap, surface);
+        drawOneToOne(bitmap, surface, kernels);
         return ZRK_STATUS_OK;
     }
     if (dispW <= 0 || dispH <= 0) return ZRK_STATUS_SCALE;

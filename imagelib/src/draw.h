@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kernels.h"
 #include "zrkimage.h"
 
 namespace zrk::image {
@@ -16,12 +17,15 @@ struct BitmapView {
     std::size_t stride;
 };
 
-// Memory the scaler may use for its column table, in 16-bit entries.
+// Memory the scaler may use: its column table (16-bit entries) and, when there is room for nine
+// 32-bit values per destination column, row sums that let it filter each axis once.
 struct ScaleScratch {
     uint16_t* spans;
     std::size_t spanCapacity;
     uint16_t* weights;
     std::size_t weightCapacity;
+    uint32_t* rows = nullptr;
+    std::size_t rowCapacity = 0;
 };
 
 // Whether a picture of width4 x h can go onto the surface at dispW x dispH (the low 16 bits of the
@@ -33,6 +37,6 @@ int checkDrawTarget(const ZRK_SURFACE* surface, unsigned width4, unsigned h, int
 // an axis shrinks, linear where it grows). Call checkDrawTarget first. Returns ZRK_STATUS_OK, or
 // ZRK_STATUS_SCALE when the scratch memory is too small for the scaling.
 int drawBitmap(const BitmapView& bitmap, const ZRK_SURFACE& surface, int16_t dispW, int16_t dispH,
-               const ScaleScratch& scratch);
+               const ScaleScratch& scratch, const RowKernels& kernels);
 
 } // namespace zrk::image

@@ -55,10 +55,12 @@ int reconstructAndDraw(const ZRK_SURFACE& surface, const uint8_t* raw, unsigned 
                        int16_t dispH, Gains gains, unsigned gamma, Sharpen sharpen) {
     const Workspace& ws = workspace();
     uint8_t* pixels = ws.bitmap + kBitmapHeaderSize;
-    reconstructFrame(raw, pixels, w, h, gains, gamma, sharpen, planesOf(ws), activeKernels());
+    const RowKernels& kernels = activeKernels();
+    reconstructFrame(raw, pixels, w, h, gains, gamma, sharpen, planesOf(ws), kernels);
     // The colour planes are free again: the scaler keeps its tables there.
-    const ScaleScratch scratch{redAsWords(ws), kColourPlaneSize / 2, greenAsWords(ws), kColourPlaneSize / 2};
-    return drawBitmap({pixels, bitmapWidth(w), h, bitmapStride(w)}, surface, dispW, dispH, scratch);
+    const ScaleScratch scratch{redAsWords(ws),       kColourPlaneSize / 2, greenAsWords(ws),
+                               kColourPlaneSize / 2, blueAsLongs(ws),      kColourPlaneSize / 4};
+    return drawBitmap({pixels, bitmapWidth(w), h, bitmapStride(w)}, surface, dispW, dispH, scratch, kernels);
 }
 
 // Live and thumbnail frames: the header, then the checks in the order the callers rely on.

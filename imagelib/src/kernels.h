@@ -20,6 +20,8 @@ struct RowKernels {
     // Writes exactly 3 * w bytes: blue, green, red of each column.
     void (*interleave)(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w,
                        uint8_t* out);
+    // n pixels of blue, green, red bytes to 32-bit 0xffRRGGBB in host order; reads exactly 3 * n bytes.
+    void (*bgrToRgb32)(const uint8_t* bgr, unsigned n, uint8_t* out);
 };
 
 // Packed arithmetic: each operand halved (remainder dropped) before it is summed.
@@ -34,6 +36,7 @@ const RowKernels* packedAvx2();
 void interpolatePackedPortable(const uint8_t* above, const uint8_t* row, const uint8_t* below, unsigned w,
                                bool oddRow, uint8_t* red, uint8_t* green, uint8_t* blue);
 void applyGainPortable(uint8_t* line, unsigned w, unsigned gain);
+void bgrToRgb32Portable(const uint8_t* bgr, unsigned n, uint8_t* out);
 void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w,
                         uint8_t* out);
 

@@ -111,10 +111,30 @@ void interleave(const uint8_t* blue, const uint8_t* green, const uint8_t* red, u
     interleavePortable(blue + x, green + x, red + x, w - x, out + 3 * x);
 }
 
+// 16 pixels per step: four groups of 4 pixels (12 bytes) spread to 16 bytes, alpha set to 0xff.
+void bgrToRgb32(const uint8_t* bgr, unsigned n, uint8_t* out) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xff000000u));
+    auto put = [&](uint8_t* o, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_or_si128(_mm_shuffle_epi8(v, spread), alpha));
+    };
+    auto get = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    unsigned x = 0;
+    for (; x + 16 <= n; x += 16) {
+        const uint8_t* s = bgr + 3 * x;
+        uint8_t* o = out + 4 * x;
+        put(o, get(s));
+        put(o + 16, get(s + 12));
+        put(o + 32, get(s + 24));
+        put(o + 48, _mm_srli_si128(get(s + 32), 4)); // bytes 36 .. 47 without reading past 48
+    }
+    bgrToRgb32Portable(bgr + 3 * x, n - x, out + 4 * x);
+}
+
 } // namespace
 
 const RowKernels* packedAvx2() {
-    static const RowKernels kernels{"packed-avx2", interpolate, applyGain, interleave};
+    static const RowKernels kernels{"packed-avx2", interpolate, applyGain, interleave, bgrToRgb32};
     return &kernels;
 }
 

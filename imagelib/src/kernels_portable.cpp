@@ -1,6 +1,8 @@
 // Plain C++ kernels: the scalar arithmetic, and the packed arithmetic one byte at a time.
 #include "kernels.h"
 
+#include <cstring>
+
 namespace zrk::image {
 namespace {
 
@@ -91,8 +93,16 @@ void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t
     }
 }
 
+void bgrToRgb32Portable(const uint8_t* bgr, unsigned n, uint8_t* out) {
+    for (unsigned x = 0; x < n; ++x, bgr += 3, out += 4) {
+        const uint32_t v = 0xff000000u | uint32_t{bgr[2]} << 16 | uint32_t{bgr[1]} << 8 | bgr[0];
+        std::memcpy(out, &v, 4);
+    }
+}
+
 const RowKernels kPackedPortable{"packed-portable", interpolatePackedPortable, applyGainPortable,
-                                 interleavePortable};
-const RowKernels kScalar{"scalar", interpolateScalar, applyGainScalar, interleavePortable};
+                                 interleavePortable, bgrToRgb32Portable};
+const RowKernels kScalar{"scalar", interpolateScalar, applyGainScalar, interleavePortable,
+                         bgrToRgb32Portable};
 
 } // namespace zrk::image

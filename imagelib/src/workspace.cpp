@@ -7,14 +7,14 @@ namespace {
 // (a load that cannot map it fails) and unmaps it when the library is unloaded. Nothing is
 // allocated per call.
 alignas(64) uint8_t g_frame[kFrameBufferSize];
-// Red and green are declared as 16-bit words because the scaler keeps 16-bit tables in them.
+// Declared with the word sizes of what the scaler keeps in them once a picture is reconstructed.
 alignas(64) uint16_t g_red[kColourPlaneSize / 2];
 alignas(64) uint16_t g_green[kColourPlaneSize / 2];
-alignas(64) uint8_t g_blue[kColourPlaneSize];
+alignas(64) uint32_t g_blue[kColourPlaneSize / 4];
 alignas(64) uint8_t g_bitmap[kBitmapFileSize];
 
 const Workspace g_workspace{g_frame, reinterpret_cast<uint8_t*>(g_red), reinterpret_cast<uint8_t*>(g_green),
-                            g_blue, g_bitmap};
+                            reinterpret_cast<uint8_t*>(g_blue), g_bitmap};
 
 } // namespace
 

@@ -22,16 +22,19 @@ struct Workspace {
     uint8_t* bitmap; // a whole bitmap file; its pixel area doubles as the three blur planes
 };
 
-static_assert(kColourPlaneSize % 2 == 0);
+static_assert(kColourPlaneSize % 4 == 0);
 
 const Workspace& workspace();
 
-// The scaler's tables, kept in the red and green planes (16-bit storage, 2-byte aligned).
+// The scaler's tables and row sums, kept in the colour planes (declared with the matching word size).
 inline uint16_t* redAsWords(const Workspace& ws) {
     return reinterpret_cast<uint16_t*>(ws.red);
 }
 inline uint16_t* greenAsWords(const Workspace& ws) {
     return reinterpret_cast<uint16_t*>(ws.green);
+}
+inline uint32_t* blueAsLongs(const Workspace& ws) {
+    return reinterpret_cast<uint32_t*>(ws.blue);
 }
 
 } // namespace zrk::image

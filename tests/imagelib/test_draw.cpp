@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "imagelib/src/draw.h"
+#include "imagelib/src/kernel_select.h"
 
 using namespace zrk::image;
 
@@ -36,7 +38,11 @@ struct Bitmap {
 };
 
 std::vector<uint16_t> spans(70000), weights(70000);
-const ScaleScratch kScratch{spans.data(), spans.size(), weights.data(), weights.size()};
+std::vector<uint32_t> rowSums(9 * 1100);
+// With room for row sums the scaler filters each axis once; without, it sums every pixel directly.
+const ScaleScratch kScratch{spans.data(),   spans.size(),   weights.data(),
+                            weights.size(), rowSums.data(), rowSums.size()};
+const ScaleScratch kDirect{spans.data(), spans.size(), weights.data(), weights.size()};
 
 } // namespace
 
@@ -65,12 +71,34 @@ TEST(DrawOneToOne, TopPictureRowGoesToSurfaceRowZeroAsRgb32) {
     b.set(0, 0, 0x11, 0x22, 0x33);
     b.set(7, 3, 0x44, 0x55, 0x66);
     Surface s(10, 6, 12);
-    ASSERT_EQ(drawBitmap(b.view(), s.s, 8, 4, kScratch), ZRK_STATUS_OK);
+    ASSERT_EQ(drawBitmap(b.view(), s.s, 8, 4, kScratch, kernelsFor(KernelChoice::Best)), ZRK_STATUS_OK);
     EXPECT_EQ(s.at(0, 0), 0xff332211u);
     EXPECT_EQ(s.at(7, 3), 0xff665544u);
     EXPECT_EQ(s.at(1, 0), 0xff000000u);
     EXPECT_EQ(s.at(8, 0), 0xDEADBEEFu); // outside the picture: untouched
     EXPECT_EQ(s.at(0, 4), 0xDEADBEEFu);
+}
+
+TEST(DrawOneToOne, EveryKernelConvertsRowsOfAnyLengthAlike) {
+    std::mt19937 rng(5);
+    std::vector<uint8_t> bgr(3 * 530);
+    for (auto& v : bgr)
+        v = static_cast<uint8_t>(rng());
+    for (unsigned n : {0u, 1u, 15u, 16u, 17u, 33u, 200u, 512u, 530u}) {
+        std::vector<uint8_t> expected(4 * n + 4, 0x77);
+        bgrToRgb32Portable(bgr.data(), n, expected.data());
+        for (KernelChoice c : {KernelChoice::PackedSse2, KernelChoice::PackedAvx2, KernelChoice::Scalar}) {
+            std::vector<uint8_t> out(4 * n + 4, 0x77);
+            kernelsFor(c).bgrToRgb32(bgr.data(), n, out.data());
+            EXPECT_EQ(out, expected) << kernelsFor(c).name << " " << n;
+        }
+    }
+    uint8_t one[4];
+    const uint8_t pixel[3] = {1, 2, 3};
+    bgrToRgb32Portable(pixel, 1, one);
+    uint32_t v;
+    std::memcpy(&v, one, 4);
+    EXPECT_EQ(v, 0xff030201u);
 }
 
 TEST(DrawScaled, UniformPicturesStayUniformAtAnySize) {
@@ -81,7 +109,8 @@ TEST(DrawScaled, UniformPicturesStayUniformAtAnySize) {
     for (auto [dw, dh] : {std::pair{113, 113}, std::pair{1, 1}, std::pair{1024, 1024}, std::pair{700, 90},
                           std::pair{511, 512}}) {
         Surface s(1100, 1100);
-        ASSERT_EQ(drawBitmap(b.view(), s.s, static_cast<int16_t>(dw), static_cast<int16_t>(dh), kScratch),
+        ASSERT_EQ(drawBitmap(b.view(), s.s, static_cast<int16_t>(dw), static_cast<int16_t>(dh), kScratch,
+                             kernelsFor(KernelChoice::Best)),
                   ZRK_STATUS_OK);
         for (int y = 0; y < dh; y += 7)
             for (int x = 0; x < dw; x += 7)
@@ -97,7 +126,7 @@ TEST(DrawScaled, ShrinkingAveragesInsteadOfAliasing) {
         for (unsigned x = 0; x < 512; ++x)
             if ((x + y) % 2) b.set(x, y, 255, 255, 255);
     Surface s(113, 113);
-    ASSERT_EQ(drawBitmap(b.view(), s.s, 113, 113, kScratch), ZRK_STATUS_OK);
+    ASSERT_EQ(drawBitmap(b.view(), s.s, 113, 113, kScratch, kernelsFor(KernelChoice::Best)), ZRK_STATUS_OK);
     for (int y = 0; y < 113; ++y)
         for (int x = 0; x < 113; ++x) {
             const int green = (s.at(x, y) >> 8) & 0xff;
@@ -110,7 +139,7 @@ TEST(DrawScaled, EnlargingInterpolatesBetweenNeighbours) {
     for (unsigned x = 4; x < 8; ++x)
         b.set(x, 0, 0, 200, 0), b.set(x, 1, 0, 200, 0);
     Surface s(16, 4);
-    ASSERT_EQ(drawBitmap(b.view(), s.s, 16, 4, kScratch), ZRK_STATUS_OK);
+    ASSERT_EQ(drawBitmap(b.view(), s.s, 16, 4, kScratch, kernelsFor(KernelChoice::Best)), ZRK_STATUS_OK);
     auto green = [&](int x) { return static_cast<int>((s.at(x, 1) >> 8) & 0xff); };
     EXPECT_EQ(green(0), 0);
     EXPECT_EQ(green(15), 200);
@@ -118,11 +147,33 @@ TEST(DrawScaled, EnlargingInterpolatesBetweenNeighbours) {
     EXPECT_EQ(green(8), 150);
 }
 
+TEST(DrawScaled, BothScalingPathsGiveTheSamePixels) {
+    std::mt19937 rng(9);
+    Bitmap b(200, 200);
+    for (auto& v : b.bytes)
+        v = static_cast<uint8_t>(rng());
+    for (auto [dw, dh] : {std::pair{113, 113}, std::pair{400, 400}, std::pair{1000, 37}, std::pair{7, 900}}) {
+        Surface a(1000, 1000), c(1000, 1000);
+        ASSERT_EQ(drawBitmap(b.view(), a.s, static_cast<int16_t>(dw), static_cast<int16_t>(dh), kScratch,
+                             kernelsFor(KernelChoice::Best)),
+                  ZRK_STATUS_OK);
+        ASSERT_EQ(drawBitmap(b.view(), c.s, static_cast<int16_t>(dw), static_cast<int16_t>(dh), kDirect,
+                             kernelsFor(KernelChoice::Best)),
+                  ZRK_STATUS_OK);
+        EXPECT_EQ(a.pixels, c.pixels) << dw << "x" << dh;
+    }
+    // Too little room for row sums falls back to the direct path instead of failing.
+    Surface d(1000, 1000);
+    const ScaleScratch small{spans.data(), spans.size(), weights.data(), weights.size(), rowSums.data(), 8};
+    EXPECT_EQ(drawBitmap(b.view(), d.s, 1000, 37, small, kernelsFor(KernelChoice::Best)), ZRK_STATUS_OK);
+}
+
 TEST(DrawScaled, TooLittleScratchIsAScalingFailure) {
     Bitmap b(8, 2);
     std::vector<uint16_t> tiny(4);
     Surface s(100, 100);
-    EXPECT_EQ(drawBitmap(b.view(), s.s, 100, 100, {tiny.data(), tiny.size(), tiny.data(), tiny.size()}),
+    EXPECT_EQ(drawBitmap(b.view(), s.s, 100, 100, {tiny.data(), tiny.size(), tiny.data(), tiny.size()},
+                         kernelsFor(KernelChoice::Best)),
               ZRK_STATUS_SCALE);
-    EXPECT_EQ(drawBitmap(b.view(), s.s, -3, 100, kScratch), ZRK_STATUS_SCALE);
+    EXPECT_EQ(drawBitmap(b.view(), s.s, -3, 100, kScratch, kernelsFor(KernelChoice::Best)), ZRK_STATUS_SCALE);
 }
