@@ -53,8 +53,11 @@ void DataLink::close() {
     mode_ = Mode::Idle;
     pos_ = len_ = 0;
     if (fd_ < 0) return;
-    delete readNotifier_;
-    delete writeNotifier_;
+    // close() can run inside a notifier's own signal: disable now, delete later.
+    for (QSocketNotifier* n : {readNotifier_, writeNotifier_}) {
+        n->setEnabled(false);
+        n->deleteLater();
+    }
     readNotifier_ = writeNotifier_ = nullptr;
     ::close(fd_);
     fd_ = -1;

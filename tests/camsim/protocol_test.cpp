@@ -159,6 +159,10 @@ TEST_F(ProtocolTest, BackupRestoresEverySetting) {
     spoilt[spoilt.size() - 8] = spoilt[spoilt.size() - 8] == '1' ? '2' : '1';
     EXPECT_EQ(code("RSTR " + spoilt), "501");
     EXPECT_EQ(code("RSTR"), "501");
+    // A backup with another memory layout cannot replace it under recorded frames.
+    send("RMOD 0 0 0 0 0 0 0");
+    cam.storeRecording(0, 5, -1, 0);
+    EXPECT_EQ(code("RSTR " + backup), "501");
     EXPECT_EQ(code("RSTR hello world"), "501");
 }
 
