@@ -2,7 +2,6 @@
 // processor has been asked for AVX2.
 #include "kernels.h"
 
-#include <array>
 #include <immintrin.h>
 
 namespace zrk::image {
@@ -73,19 +72,21 @@ void applyGain(uint8_t* line, unsigned w, unsigned gain) {
 }
 
 // Byte shuffles that spread 16 bytes of one colour over the three 16-byte blocks of 16 BGR pixels.
+// Plain arrays: this file is built for AVX2, and library templates instantiated here could be shared
+// with code that runs on processors without it.
 struct ShuffleMasks {
-    alignas(32) std::array<std::array<std::array<uint8_t, 32>, 3>, 3> mask{}; // [block][colour]
+    alignas(32) uint8_t mask[3][3][32]; // [block][colour], the same pattern in both 128-bit lanes
 };
 
 constexpr ShuffleMasks makeMasks() {
-    ShuffleMasks m;
+    ShuffleMasks m{};
     for (unsigned block = 0; block < 3; ++block)
         for (unsigned byte = 0; byte < 16; ++byte) {
             const unsigned n = 16 * block + byte, pixel = n / 3, colour = n % 3;
             for (unsigned c = 0; c < 3; ++c) {
                 const uint8_t v = c == colour ? static_cast<uint8_t>(pixel) : 0x80;
                 m.mask[block][c][byte] = v;
-                m.mask[block][c][byte + 16] = v; // same pattern in both 128-bit lanes
+                m.mask[block][c][byte + 16] = v;
             }
         }
     return m;
@@ -99,7 +100,7 @@ void interleave(const uint8_t* blue, const uint8_t* green, const uint8_t* red, u
         const __m256i b = load(blue + x), g = load(green + x), r = load(red + x);
         uint8_t* o = out + 3 * x;
         for (unsigned block = 0; block < 3; ++block) {
-            const auto mask = [&](unsigned c) { return load(kMasks.mask[block][c].data()); };
+            const auto mask = [&](unsigned c) { return load(kMasks.mask[block][c]); };
             const __m256i v = _mm256_or_si256(
                 _mm256_or_si256(_mm256_shuffle_epi8(b, mask(0)), _mm256_shuffle_epi8(g, mask(1))),
                 _mm256_shuffle_epi8(r, mask(2)));

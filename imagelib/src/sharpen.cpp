@@ -5,12 +5,25 @@
 namespace zrk::image {
 namespace {
 
-// Radius 1: the divisors are 4, 6 and 9 only; constant divisors let the compiler use multiplies.
+// Radius 1 divides only by 4, 6 and 9, sums of at most 9 * 255. Over that range the multiplies below
+// give the exact quotients, and unlike divisions they vectorise.
+constexpr unsigned divide(unsigned x, unsigned divisor) {
+    return divisor == 9 ? (x * 7282u) >> 16 : divisor == 6 ? (x * 10923u) >> 16 : x >> 2;
+}
+
+constexpr bool exactUpTo(unsigned divisor, unsigned largest) {
+    for (unsigned x = 0; x <= largest; ++x)
+        if (divide(x, divisor) != x / divisor) return false;
+    return true;
+}
+static_assert(exactUpTo(9, 9 * 255) && exactUpTo(6, 6 * 255) && exactUpTo(4, 4 * 255));
+
 template <unsigned Rows> void blurRowRadius1(const uint16_t* columnSums, unsigned w, uint8_t* out) {
-    out[0] = static_cast<uint8_t>((columnSums[0] + columnSums[1]) / (2 * Rows));
+    out[0] = static_cast<uint8_t>(divide(columnSums[0] + columnSums[1], 2 * Rows));
     for (unsigned x = 1; x + 1 < w; ++x)
-        out[x] = static_cast<uint8_t>((columnSums[x - 1] + columnSums[x] + columnSums[x + 1]) / (3 * Rows));
-    out[w - 1] = static_cast<uint8_t>((columnSums[w - 2] + columnSums[w - 1]) / (2 * Rows));
+        out[x] =
+            static_cast<uint8_t>(divide(columnSums[x - 1] + columnSums[x] + columnSums[x + 1], 3 * Rows));
+    out[w - 1] = static_cast<uint8_t>(divide(columnSums[w - 2] + columnSums[w - 1], 2 * Rows));
 }
 
 void blurRadius1(const uint8_t* plane, unsigned w, unsigned h, uint8_t* blur) {
@@ -18,16 +31,18 @@ void blurRadius1(const uint8_t* plane, unsigned w, unsigned h, uint8_t* blur) {
     for (unsigned y = 0; y < h; ++y) {
         const unsigned top = y == 0 ? 0 : y - 1;
         const unsigned bottom = std::min(h - 1, y + 1);
-        for (unsigned x = 0; x < w; ++x) {
-            unsigned s = 0;
-            for (unsigned r = top; r <= bottom; ++r)
-                s += plane[r * w + x];
-            sums[x] = static_cast<uint16_t>(s);
-        }
-        if (bottom - top == 2)
+        const uint8_t* a = plane + top * w;
+        const uint8_t* c = plane + bottom * w;
+        if (bottom - top == 2) {
+            const uint8_t* b = plane + y * w;
+            for (unsigned x = 0; x < w; ++x)
+                sums[x] = static_cast<uint16_t>(a[x] + b[x] + c[x]);
             blurRowRadius1<3>(sums, w, blur + y * w);
-        else
+        } else {
+            for (unsigned x = 0; x < w; ++x) // y is top or bottom itself
+                sums[x] = static_cast<uint16_t>(a[x] + c[x]);
             blurRowRadius1<2>(sums, w, blur + y * w);
+        }
     }
 }
 
