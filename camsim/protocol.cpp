@@ -382,7 +382,8 @@ bool Protocol::restore(std::string_view text) {
     bool holdsFrames = false;
     for (int i = 0; i < 4; ++i)
         holdsFrames = holdsFrames || cam_.region(i).rec.frames > 0;
-    if (holdsFrames && (m.imageSize != cam_.mode.imageSize || m.partition != cam_.mode.partition)) return false;
+    if (holdsFrames && (m.imageSize != cam_.mode.imageSize || m.partition != cam_.mode.partition))
+        return false;
     cam_.mode = m;
     cam_.gainCode = v[7];
     cam_.analogGain = v[8];

@@ -142,7 +142,7 @@ TEST_F(WireTest, ReadOutAnswersEveryQuery) {
               (std::vector<std::string>{"200 PTRG Start", "    1 10", "    2 -1", "200 PTRG End"}));
 }
 
-TEST_F(WireTest, SetCommandsAnswerWithTheTextsExamples) {
+TEST_F(WireTest, SetCommandsAndTheirReadBack) {
     start({});
     CamClient c;
     ASSERT_TRUE(c.open(*cam));
