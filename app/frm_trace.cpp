@@ -1,5 +1,7 @@
 #include "app/frm_trace.h"
 
+#include "app/open_windows.h"
+
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -21,4 +23,9 @@ void frmTrace::AddTraceLine(const QString& line) {
             delete m_lstMsg->takeItem(i);
     }
     m_lstMsg->setCurrentRow(m_lstMsg->count() - 1);
+}
+
+frmTrace* TraceWindow(bool create) {
+    if (!Windows().frmTrace && create) Windows().frmTrace = new frmTrace();
+    return static_cast<frmTrace*>(Windows().frmTrace.data());
 }

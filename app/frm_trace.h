@@ -17,3 +17,6 @@ public:
 private:
     QListWidget* m_lstMsg;
 };
+
+// The trace window, created (hidden) on first use when create is true.
+frmTrace* TraceWindow(bool create);

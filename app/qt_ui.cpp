@@ -121,6 +121,5 @@ void QtUi::CloseProgress() {
 }
 
 void QtUi::TraceLine(const QString& line) {
-    if (!Windows().frmTrace) Windows().frmTrace = new frmTrace();
-    static_cast<frmTrace*>(Windows().frmTrace.data())->AddTraceLine(line);
+    TraceWindow(true)->AddTraceLine(line);
 }

@@ -14,6 +14,7 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+bool g_completionPending = false; // second line seen, data link not yet reported open
 
 void StartCommandTimeOut() {
     if (QTimer* t = MainParts().tmrComTimeOut) t->start();
@@ -38,6 +39,11 @@ void OpenDataLink() {
 
 void CompleteConnection() {
     g_strConnectStage.clear();
+    if (!g_blnLinkOpen) { // the read-out could not be queued yet
+        g_completionPending = true;
+        return;
+    }
+    g_completionPending = false;
     g_lngDataMode = 0;
     g_intShowBuf = 0;
     g_intRecvBuf = 0;
@@ -55,6 +61,10 @@ std::array<ReplyHandler, 54>& ReplyHandlers() {
 void IncWrap(int16_t& index, int16_t low, int16_t high) {
     index = static_cast<int16_t>(index + 1);
     if (index > high) index = low;
+}
+
+void CompletePendingConnection() {
+    if (g_completionPending && g_blnLinkOpen && g_strConnectStage.isEmpty()) CompleteConnection();
 }
 
 void ResetCommandChannel() {

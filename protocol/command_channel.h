@@ -22,6 +22,10 @@ void ResetCommandChannel();
 using ReplyHandler = std::function<void(const QString& line)>;
 std::array<ReplyHandler, 54>& ReplyHandlers();
 
+// The camera's second line can arrive before the data link's own connect event. The
+// connection then completes when the link is up: the data link's connect handler calls this.
+void CompletePendingConnection();
+
 // Queues the 17 queries read out after every completed connection.
 void QueueInitialReadOut();
 

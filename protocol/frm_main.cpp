@@ -1,6 +1,8 @@
 #include "protocol/frm_main.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -46,7 +48,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     menuBar = new QMenuBar(this);
     QMenu* mnuHelp = menuBar->addMenu(QStringLiteral("Help(&H)"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    QAction* mnuAbout = mnuHelp->addAction(QStringLiteral("About ZRK-1 Control program"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("About ZRK-1 Control program"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 
     lblTitle = new QLabel(QStringLiteral("ZRK-1"), this);
@@ -108,4 +110,9 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
 void frmMain::ShowAddress(const QString& caption, const QString& address) {
     setWindowTitle(caption);
     lblIP->setText(address);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QCoreApplication::quit();
 }

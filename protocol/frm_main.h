@@ -8,6 +8,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QAction;
 class QMenuBar;
 class QPushButton;
 
@@ -32,7 +33,12 @@ public:
     QLabel* lblTitle;
     QLabel* logo;
     QMenuBar* menuBar;
+    QAction* mnuAbout;
 
     // Caption and address label, as the settings code shows a new camera address.
     void ShowAddress(const QString& caption, const QString& address);
+
+protected:
+    // Closing the main window ends the program.
+    void closeEvent(QCloseEvent* event) override;
 };
