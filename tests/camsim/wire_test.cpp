@@ -269,6 +269,15 @@ TEST_F(WireTest, LiveOutputStartsAndStops) {
     EXPECT_EQ(c.command("MODE REC"), "200 REC");
 }
 
+TEST_F(WireTest, ExampleStateFileLoads) {
+    start({"--state", QStringLiteral(ZRK_SOURCE_DIR "/camsim/examples/demo.state")});
+    CamClient c;
+    ASSERT_TRUE(c.open(*cam));
+    EXPECT_EQ(c.multiLine("NPIC"), (std::vector<std::string>{"200 NPIC Start", "    1 2044/2044",
+                                                             "    2 0/2044", "200 NPIC End"}));
+    EXPECT_TRUE(QString::fromStdString(c.command("TIME")).startsWith("200 2020 6 1 12 0 "));
+}
+
 TEST_F(WireTest, HelpAndBadArguments) {
     QProcess p;
     const QString bin = qEnvironmentVariable("ZRK_BIN_DIR") + "/zrkcam";
