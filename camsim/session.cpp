@@ -12,6 +12,12 @@ namespace zrkcam {
 namespace {
 // Longest command line taken; the longest real one (RSTR with its backup text) is far shorter.
 constexpr qsizetype kMaxCommandLine = 4096;
+// A client that sends faster than it reads is held back by TCP flow control, not by memory here: at most
+// this many commands wait, Qt buffers at most kReadBuffer unread bytes, and answering pauses while
+// kMaxUnsentBytes of replies are still unsent.
+constexpr size_t kMaxQueuedCommands = 64;
+constexpr qint64 kReadBuffer = 64 * 1024;
+constexpr qint64 kMaxUnsentBytes = 1 << 20;
 } // namespace
 
 Session::Session(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent)
@@ -76,7 +82,9 @@ void Session::onCommandConnection() {
         commandsAnswered_ = 0;
         commandBytes_ = 0;
         s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        s->setReadBufferSize(kReadBuffer);
         connect(s, &QTcpSocket::readyRead, this, &Session::onCommandReadable);
+        connect(s, &QTcpSocket::bytesWritten, this, &Session::processQueue);
         connect(s, &QTcpSocket::disconnected, this, &Session::onCommandGone);
         trace("--", "command connection from " + s->peerAddress().toString().toStdString());
         sendLine(std::string(kGreetingLine), {});
@@ -111,7 +119,17 @@ void Session::onCommandGone() {
 
 void Session::onCommandReadable() {
     if (!cmd_) return;
-    input_.append(cmd_->readAll());
+    char chunk[kMaxCommandLine];
+    while (queue_.size() < kMaxQueuedCommands && cmd_->bytesAvailable() > 0) {
+        const qint64 n = cmd_->read(chunk, sizeof chunk);
+        if (n <= 0) break;
+        input_.append(chunk, static_cast<qsizetype>(n));
+        takeLines();
+    }
+    processQueue();
+}
+
+void Session::takeLines() {
     for (;;) {
         const qsizetype lf = input_.indexOf('\n');
         if (lf < 0) break;
@@ -130,15 +148,17 @@ void Session::onCommandReadable() {
         discardingLine_ = true;
         sendLine("500 Line too long", {});
     }
-    processQueue();
 }
 
 void Session::processQueue() {
-    while (!blocked_ && cmd_ && !queue_.empty()) {
+    while (!blocked_ && cmd_ && !queue_.empty() && cmd_->bytesToWrite() < kMaxUnsentBytes) {
         const std::string line = queue_.front();
         queue_.pop_front();
         handleLine(line);
     }
+    // Bytes left unread while the queue was full are picked up once there is room again.
+    if (cmd_ && queue_.size() < kMaxQueuedCommands && cmd_->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &Session::onCommandReadable, Qt::QueuedConnection);
 }
 
 void Session::handleLine(const std::string& line) {

@@ -43,6 +43,7 @@ private:
     void onDataDescriptor(qintptr fd);
     void onCommandReadable();
     void onCommandGone();
+    void takeLines();
     void processQueue();
     void handleLine(const std::string& line);
     void deliver(const Reply& reply, const std::string& line);
