@@ -3,6 +3,12 @@
 MsgResult ScriptedUi::MessageBox(const QString& title, const QString& text, MsgIcon icon,
                                  MsgButtons buttons) {
     messages.append(ShownMessage{title, text, icon, buttons});
+    if (whileShown) {
+        auto during = std::move(whileShown); // one shot: a message shown meanwhile does not re-enter
+        whileShown = nullptr;
+        const ShownMessage shown = messages.last();
+        during(shown);
+    }
     if (!answers.empty()) {
         const MsgResult a = answers.front();
         answers.pop_front();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 struct ShownMessage {
     QString title;
@@ -24,6 +25,8 @@ public:
     // Script.
     std::deque<MsgResult> answers;   // next message box answers
     std::deque<QString> fileAnswers; // next file/folder dialog answers ("" = cancel)
+    // Runs while a message box is "on screen", before it is answered (events may be processed).
+    std::function<void(const ShownMessage&)> whileShown;
 
     // Record.
     QList<ShownMessage> messages;
