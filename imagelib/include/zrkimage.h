@@ -68,8 +68,9 @@ typedef struct ZRK_ENHANCE {
  * of a data file starts at dataOffset + i * (W * H + 128). headerOut (may be null) receives the
  * record's 128-byte header. */
 
-/* One frame held in memory (128-byte header + W * H raw bytes): gains (red, green, blue; 128 = unity,
- * 256 and above act as 255) and gamma (hundredths, 100 = linear) come from the caller. */
+/* One frame held in memory: the 128-byte header and W * H raw bytes (nothing beyond them is read).
+ * gains (red, green, blue; 128 = unity, 256 and above act as 255; null = unity) and gamma (hundredths,
+ * 100 = linear) come from the caller. */
 ZRKIMAGE_API int32_t CombRGB_Live(const ZRK_SURFACE* surface, const uint8_t* frameBuffer, int32_t W,
                                   int32_t H, int32_t dispW, int32_t dispH, const uint16_t* gains,
                                   int32_t gamma, const ZRK_ENHANCE* sharpen, ZRK_FRAME_HEADER* headerOut,

@@ -60,6 +60,21 @@ TEST(LiveEntry, GainsOf256AndAboveActAs255) {
     EXPECT_EQ(s.at(5, 4), 0xffc764c7u); // 100 * 255 >> 7 = 199
 }
 
+TEST(LiveEntry, ReadsNothingBeyondTheFrame) {
+    // The program's buffers hold one record of the largest size and nothing more: under the address
+    // sanitizer any read past the raw frame would stop this test.
+    for (auto [w, h] : {std::pair{512, 512}, std::pair{200, 200}, std::pair{8, 2}}) {
+        auto record = frameRecord(w, h, 33);
+        record.resize(ZRK_FRAME_HEADER_SIZE + std::size_t(w) * h);
+        record.shrink_to_fit();
+        Surface s(w, h);
+        const uint16_t gains[3] = {128, 128, 128};
+        const ZRK_ENHANCE sharpen{1, 100};
+        int16_t status = 0;
+        EXPECT_EQ(CombRGB_Live(&s.s, record.data(), w, h, w, h, gains, 60, &sharpen, nullptr, &status), 1);
+    }
+}
+
 TEST(ThumbNailEntry, TakesGainsAndGammaFromTheFrameHeader) {
     auto record = frameRecord(200, 200, 0, 300, 128, 64, 50);
     fillPattern(record, 2);
