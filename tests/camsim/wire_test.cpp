@@ -108,6 +108,26 @@ TEST_F(WireTest, OneClientAtATime) {
     EXPECT_TRUE(third.open(*cam));
 }
 
+TEST_F(WireTest, ClientThatSendsFarAheadGetsEveryAnswerInOrder) {
+    start({});
+    CamClient c;
+    ASSERT_TRUE(c.open(*cam));
+    ASSERT_EQ(c.command("GAIN 3"), "200 3");
+    // Far more than the camera queues: the rest waits in the socket until answers are read.
+    constexpr int kCommands = 20000;
+    QByteArray burst;
+    for (int i = 0; i < kCommands; ++i)
+        burst += i % 2 ? "GAIN\r\n" : "DRAM\r\n";
+    c.cmd.write(burst);
+    int answered = 0;
+    for (; answered < kCommands; ++answered) {
+        c.cmd.flush();
+        if (c.readLine() != (answered % 2 ? "200 3" : "200 0")) break;
+    }
+    EXPECT_EQ(answered, kCommands);
+    EXPECT_EQ(c.command("STAT"), "211 Idle");
+}
+
 TEST_F(WireTest, ReadOutAnswersEveryQuery) {
     startWithState(kRecordedState);
     CamClient c;
