@@ -23,17 +23,23 @@ extern "C" {
 #define ZRKIMAGE_API
 #endif
 
-/* Status word values. */
+/* Status word values. Failures of the arguments themselves use the code of the step they stop:
+ * file entry points report an unusable W, H or frame position as ZRK_STATUS_READ, the in-memory ones
+ * an unusable W or H as ZRK_STATUS_SURFACE. */
 #define ZRK_STATUS_OK 0
-#define ZRK_STATUS_READ                                                                                      \
-    1                          /* data file: cannot open, 4 GiB or more, too short, seek/read failed;        \
-                                  also W, H or frame position unusable for a file read */
-#define ZRK_STATUS_WRITE 2     /* bitmap file cannot be created or written whole */
-#define ZRK_STATUS_SURFACE 3   /* the surface cannot take the picture (also W or H unsupported) */
-#define ZRK_STATUS_SCALE 4     /* the picture cannot be scaled to dispW x dispH */
-#define ZRK_STATUS_MAGIC 5     /* the frame record does not begin with "ZRK" and a 0 byte */
-#define ZRK_STATUS_DIALOG 6    /* AVI export: progress display could not be created */
-#define ZRK_STATUS_CANCELLED 7 /* AVI export: cancelled by the operator */
+/* Data file cannot be opened, is 4 GiB or more, is too short for the record, or cannot be read. */
+#define ZRK_STATUS_READ 1
+/* Bitmap file cannot be created or written whole. */
+#define ZRK_STATUS_WRITE 2
+/* The surface cannot take the picture: missing, malformed, or smaller than what is drawn. */
+#define ZRK_STATUS_SURFACE 3
+/* The picture cannot be scaled to dispW x dispH (a size that is not positive). */
+#define ZRK_STATUS_SCALE 4
+/* The frame record does not begin with "ZRK" and a 0 byte. */
+#define ZRK_STATUS_MAGIC 5
+/* AVI export. */
+#define ZRK_STATUS_DIALOG 6
+#define ZRK_STATUS_CANCELLED 7
 #define ZRK_STATUS_AVI_LIBRARY 10
 #define ZRK_STATUS_AVI_OPEN 11
 #define ZRK_STATUS_AVI_STREAM 12
@@ -43,7 +49,7 @@ extern "C" {
 /* Frame sizes the pipeline accepts: 0 < W <= 512 with W a multiple of 8, 0 < H <= 512 with H even. */
 #define ZRK_MAX_WIDTH 512
 #define ZRK_MAX_HEIGHT 512
-/* A frame record (header + raw frame) of the largest size; caller frame buffers hold at least this. */
+/* A frame record (header + raw frame) of the largest size: enough for any frame buffer. */
 #define ZRK_MAX_FRAME_RECORD (ZRK_FRAME_HEADER_SIZE + ZRK_MAX_WIDTH * ZRK_MAX_HEIGHT)
 
 /* Where the display entry points draw: 32-bit pixels 0xffRRGGBB in host order (the layout of
@@ -55,8 +61,9 @@ typedef struct ZRK_SURFACE {
     int32_t stride;  /* bytes from one row to the next; a multiple of 4, at least width * 4 */
 } ZRK_SURFACE;
 
-/* The enhancement pair: unsharp mask radius (0 = off, 1 = 3x3) and strength (steps of 50; the
- * effective factor is strength / 100 in whole numbers). A null pointer means no sharpening. */
+/* The enhancement pair: unsharp mask radius (0 or negative = off, 1 = 3x3, r = (2r+1) x (2r+1)) and
+ * strength (steps of 50; the factor is strength / 100 in whole numbers, so 50 changes nothing). A null
+ * pointer means no sharpening. */
 typedef struct ZRK_ENHANCE {
     int16_t radius;
     int16_t strength;
