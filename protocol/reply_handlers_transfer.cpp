@@ -1,0 +1,89 @@
+// Replies to download and single-frame requests: "150" hands the data port its mode, "226"
+// is the camera's half of the closing handshake, 55x are the camera's refusals.
+#include "app/main_window_parts.h"
+#include "app/shared_state.h"
+#include "app/text_fields.h"
+#include "app/ui_port.h"
+#include "protocol/command_channel.h"
+#include "protocol/command_ids.h"
+#include "protocol/reply_common.h"
+#include "protocol/reply_handlers.h"
+#include "protocol/window_hooks.h"
+
+#include <limits>
+
+namespace {
+
+const QString kTitleDownload = QStringLiteral("Download");
+const QString kTitleThumbnail = QStringLiteral("Thumbnail Download");
+constexpr int32_t kDataFileHeadersBytes = 32; // the data file's two headers in front of the data
+
+void RefusalMessage(const QString& title, const QString& code) {
+    if (code == QLatin1String("550"))
+        ReplyMessage(title, QStringLiteral("Invalid region number."));
+    else if (code == QLatin1String("551"))
+        ReplyMessage(title, QStringLiteral("Invalid offset count."));
+    else if (code == QLatin1String("552"))
+        ReplyMessage(title, QStringLiteral("Invalid download count."));
+    else
+        ReplyMessage(title, kMsgCommandInvalid);
+}
+
+// After "226" the receiver finishes the request once the data is complete. If the command is
+// still in flight and no data time-out covers it (the camera closed a request that never
+// started), the command time-out runs again so that the queue cannot stall for good.
+template <typename End> void CloseRequest(End end) {
+    const int16_t slot = g_intQueueRead;
+    end();
+    if (g_blnCmdBusy && g_intQueueRead == slot && !TimerActive(MainParts().tmrDataTimeOut))
+        RestartCommandTimeOut();
+}
+
+} // namespace
+
+void OnReplyRQDL(const QString& line) {
+    const ReplyFields f(line, QStringLiteral(" "), 3);
+    const QString code = f[1].left(3);
+    if (code == QLatin1String("150")) {
+        int32_t frames = 0;
+        int32_t bytes = 0;
+        // The byte count becomes the data file's 32-bit size field with the headers added.
+        if (f.Count() >= 3 && ParseDigits32(f[2], frames) && ParseDigits32(f[3], bytes) &&
+            bytes <= std::numeric_limits<int32_t>::max() - kDataFileHeadersBytes) {
+            g_lngDataMode = 2;
+            g_lngDlInfo = frames;
+            g_lngDlSize = bytes;
+            StartTimer(MainParts().tmrDataTimeOut);
+            return; // the data and the closing reply follow
+        }
+        ReplyMessage(kTitleDownload, kMsgCommandInvalid);
+        FinishCommand();
+        return;
+    }
+    if (code == QLatin1String("226")) {
+        g_blnDlReplyWait = false;
+        CloseRequest([] { Hooks().EndDownload(); });
+        return;
+    }
+    RefusalMessage(kTitleDownload, code);
+    FinishCommand();
+}
+
+void OnReplyThumbnailRQDL(const QString& line) {
+    const QString code = ReplyFields(line, QStringLiteral(" "), 3)[1].left(3);
+    if (code == QLatin1String("150")) {
+        if (g_lngCurCmd == CommandId::ThumbFirst)
+            Ui().ShowNotice(kTitleThumbnail,
+                            QStringLiteral("Downloading ZRK data for thumbnail.\r\nWait..."));
+        g_lngDataMode = 3;
+        StartTimer(MainParts().tmrDataTimeOut);
+        return;
+    }
+    if (code == QLatin1String("226")) {
+        g_blnThumbReplyWait = false;
+        CloseRequest([] { Hooks().EndThumbNail(); });
+        return;
+    }
+    RefusalMessage(kTitleThumbnail, code);
+    FinishCommand();
+}
