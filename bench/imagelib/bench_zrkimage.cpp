@@ -141,9 +141,13 @@ class Reporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> fps;
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
+        for (const Run& r : runs) {
+            // With repetitions the median stands for the case; means and deviations are left out.
+            const bool aggregate = r.run_type == Run::RT_Aggregate;
+            if (aggregate && r.aggregate_name != "median") continue;
             if (auto it = r.counters.find("fps"); it != r.counters.end())
-                fps[r.benchmark_name()] = it->second.value;
+                fps[r.run_name.str()] = it->second.value;
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 };
