@@ -5,7 +5,12 @@
  *
  * Every export except WriteImageBuf returns 1 on success and 0 on failure; the reason is in the
  * status word, which is set to ZRK_STATUS_OK on entry. All calls share the library's working memory:
- * call them from one thread, one at a time. */
+ * call them from one thread, one at a time.
+ *
+ * Pictures use the packed arithmetic with the best vector instructions the processor has. For
+ * comparisons the environment variable ZRKIMAGE_ARITHMETIC selects another form per call: "scalar"
+ * (the weighted arithmetic, which rounds differently), or "packed-portable", "packed-sse2",
+ * "packed-avx2" (identical results). */
 #ifndef ZRKIMAGE_H
 #define ZRKIMAGE_H
 
