@@ -10,6 +10,7 @@
 #include "protocol/main_supervisor.h"
 #include "tests/protocol/scripted_peer.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/wait.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -65,10 +66,10 @@ TEST_F(Connection, GreetingDataLinkSecondLineThenTheReadOutOneAtATime) {
     EXPECT_FALSE(window->chkTCPConnect->isEnabled());
     EXPECT_FALSE(window->cmdRec->isEnabled());
 
-    QTRY_VERIFY_WITH_TIMEOUT(peer.received.size() == kReadOut.size(), 10000);
+    ASSERT_TRUE(WaitUntil([&] { return peer.received.size() == kReadOut.size(); }, 10000));
     EXPECT_EQ(peer.received, kReadOut);
     EXPECT_EQ(peer.maxInFlight, 1); // never a second command before the first was answered
-    QTRY_COMPARE_WITH_TIMEOUT(routed.size(), kReadOut.size(), 5000);
+    ASSERT_TRUE(WaitUntil([&] { return routed.size() == kReadOut.size(); }, 5000)) << routed.size();
     EXPECT_TRUE(g_blnLinkOpen);
     EXPECT_TRUE(g_strConnectStage.isEmpty());
     EXPECT_EQ(routed.first(), QStringLiteral("30 200 OK"));
@@ -87,31 +88,31 @@ TEST_F(Connection, GreetingDataLinkSecondLineThenTheReadOutOneAtATime) {
 TEST_F(Connection, RepliesSplitAcrossReadsAndTwoInOneRead) {
     peer.reply = [](const QString&) { return QByteArray(); }; // answer by hand
     window->chkTCPConnect->setChecked(true);
-    QTRY_COMPARE_WITH_TIMEOUT(peer.received.size(), 1, 10000);
+    ASSERT_TRUE(WaitUntil([&] { return peer.received.size() == 1; }, 10000)) << peer.received.size();
     peer.Reply("200 2026 12 ");
     QTest::qWait(50);
     EXPECT_TRUE(routed.isEmpty());
     peer.Reply("07 05 32 28\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(routed.size(), 1, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return routed.size() == 1; }, 5000)) << routed.size();
     EXPECT_EQ(routed[0], QStringLiteral("30 200 2026 12 07 05 32 28"));
-    QTRY_COMPARE_WITH_TIMEOUT(peer.received.size(), 2, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return peer.received.size() == 2; }, 5000)) << peer.received.size();
     // The camera answers ahead: both replies in one read are dispatched in order.
     peer.Reply("200 CODE 1 2\r\n200 MAIN 3\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(routed.size(), 3, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return routed.size() == 3; }, 5000)) << routed.size();
     EXPECT_EQ(routed[1], QStringLiteral("32 200 CODE 1 2"));
     EXPECT_EQ(routed[2], QStringLiteral("33 200 MAIN 3"));
 }
 
 TEST_F(Connection, UntickingClosesBothLinksAndGreysConnectBriefly) {
     window->chkTCPConnect->setChecked(true);
-    QTRY_VERIFY_WITH_TIMEOUT(g_blnLinkOpen, 10000);
+    ASSERT_TRUE(WaitUntil([&] { return g_blnLinkOpen; }, 10000));
     window->chkTCPConnect->setChecked(false);
     EXPECT_FALSE(g_blnCmdOpen || g_blnDataOpen || g_blnLinkOpen);
     EXPECT_FALSE(window->chkTCPConnect->isEnabled());
     EXPECT_TRUE(window->cmdSetIP->isEnabled());
     EXPECT_TRUE(window->cmdPlay->isEnabled());
     EXPECT_FALSE(window->cmdRec->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(window->chkTCPConnect->isEnabled(), 3000);
+    ASSERT_TRUE(WaitUntil([&] { return window->chkTCPConnect->isEnabled(); }, 3000));
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 

@@ -14,6 +14,7 @@
 #include "protocol/network_setup.h"
 #include "tests/protocol/scripted_peer.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/wait.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -68,7 +69,7 @@ protected:
     }
     void ConnectAndWait() {
         window->chkTCPConnect->setChecked(true);
-        QTRY_VERIFY_WITH_TIMEOUT(g_blnLinkOpen && peer->received.size() == 17, 10000);
+        ASSERT_TRUE(WaitUntil([&] { return g_blnLinkOpen && peer->received.size() == 17; }, 10000));
         g_lngDataState = g_lngRunState = 0;
         sup->SetMainControls(1); // what the read-out's last reply does
     }
@@ -79,7 +80,7 @@ TEST_F(Supervision, ARefusedCameraIsReportedAndLeavesTheProgramDisconnected) {
     peer.reset(); // nothing listens there any more
     Aim(port, port);
     window->chkTCPConnect->setChecked(true);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.messages.size(), 1, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return ui.messages.size() == 1; }, 5000)) << ui.messages.size();
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("TCP/IP COM"));
     EXPECT_EQ(ui.messages[0].text, kLost);
     EXPECT_FALSE(window->chkTCPConnect->isChecked());
@@ -92,7 +93,7 @@ TEST_F(Supervision, ADroppedWorkingLinkReconnectsOnceSilently) {
     ConnectAndWait();
     peer->received.clear();
     peer->cmd->abort();
-    QTRY_VERIFY_WITH_TIMEOUT(peer->received.size() == 17, 10000); // the read-out again
+    ASSERT_TRUE(WaitUntil([&] { return peer->received.size() == 17; }, 10000)); // the read-out again
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(window->chkTCPConnect->isChecked());
     EXPECT_TRUE(g_blnLinkOpen);
@@ -102,7 +103,7 @@ TEST_F(Supervision, AReconnectThatFailsEndsInTheLostMessage) {
     ConnectAndWait();
     peer->command.close(); // the camera goes away for good
     peer->cmd->abort();
-    QTRY_COMPARE_WITH_TIMEOUT(ui.messages.size(), 1, 10000);
+    ASSERT_TRUE(WaitUntil([&] { return ui.messages.size() == 1; }, 10000)) << ui.messages.size();
     EXPECT_EQ(ui.messages[0].text, kLost);
     EXPECT_FALSE(window->chkTCPConnect->isChecked());
     EXPECT_FALSE(g_blnCmdOpen || g_blnDataOpen);
@@ -114,7 +115,7 @@ TEST_F(Supervision, AWithheldReplyEndsInTheCommandTimeOut) {
         return line == QLatin1String("DRAM") ? QByteArray() : QByteArray("200 OK\r\n");
     };
     window->chkTCPConnect->setChecked(true);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.messages.size(), 1, 10000);
+    ASSERT_TRUE(WaitUntil([&] { return ui.messages.size() == 1; }, 10000)) << ui.messages.size();
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Time out control command port\r\nCommunication end."));
     EXPECT_EQ(peer->received.last(), QStringLiteral("DRAM"));
     EXPECT_FALSE(window->chkTCPConnect->isChecked());
@@ -131,7 +132,7 @@ TEST_F(Supervision, ALinkLostUnderTheTimeOutMessageGetsNoSecondMessage) {
         QTest::qWait(200); // the drop and the failed reconnect happen under the message
     };
     sup->tmrDataTimeOut->start();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->chkTCPConnect->isChecked(), 10000);
+    ASSERT_TRUE(WaitUntil([&] { return !window->chkTCPConnect->isChecked(); }, 10000));
     QTest::qWait(100);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Time out image data port\r\nCommunication end."));
@@ -214,7 +215,7 @@ TEST_F(Supervision, TcpIpSendsWhatTheDialogAnswered) {
         net.result = result;
         window->cmdSetTcp->click();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(peer->received.size(), 4, 5000);
+    ASSERT_TRUE(WaitUntil([&] { return peer->received.size() == 4; }, 5000)) << peer->received.size();
     EXPECT_EQ(peer->received, (QStringList{"STIP 192.168.1.20/16", "STGW 192.168.1.1", "STGW 192.168.1.1",
                                            "STIP 192.168.1.20/16"}));
     EXPECT_EQ(g_bytCamMaskBitsNew, 16);

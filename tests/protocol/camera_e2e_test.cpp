@@ -1,0 +1,115 @@
+// The main window against the stand-in camera: the whole connection with the real reply
+// handlers, a dropped link coming back by itself, a camera that goes away and a withheld reply.
+#include "app/app_state.h"
+#include "app/blocking_wait.h"
+#include "app/shared_state.h"
+#include "link/ctr.h"
+#include "protocol/command_channel.h"
+#include "protocol/command_set.h"
+#include "protocol/frm_main.h"
+#include "protocol/main_supervisor.h"
+#include "protocol/reply_handlers.h"
+#include "tests/protocol/camera_process.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/wait.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AgainstCamera : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    CameraProcess camera;
+    frmMain* window = nullptr;
+    MainSupervisor* sup = nullptr;
+
+    void StartCamera(const QStringList& args = {}) {
+        ASSERT_TRUE(camera.Start(args)) << camera.process.readAllStandardError().constData();
+        for (auto [link, port] :
+             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
+            link->setServerName(QStringLiteral("127.0.0.1"));
+            link->setServerPort(port);
+            link->SetServerData();
+        }
+    }
+    void SetUp() override {
+        SetAppPath(dir.path());
+        SetWaitScale(1);
+        g_blnDebug = true;
+        InstallReplyHandlers();
+        window = new frmMain;
+        sup = new MainSupervisor(window);
+        g_lngViewMode = 0;
+    }
+    void TearDown() override {
+        delete sup;
+        delete window;
+        for (auto& h : ReplyHandlers())
+            h = nullptr;
+        SetWaitScale(100);
+        g_blnDebug = false;
+    }
+    bool Connected() const { return window->cmdRec->isEnabled() && !ui.noticeOpen && g_blnLinkOpen; }
+    int Count(const QString& needle) const { return ui.traces.filter(needle).size(); }
+};
+
+TEST_F(AgainstCamera, ConnectRunsBothStagesAndTheReadOut) {
+    StartCamera();
+    window->chkTCPConnect->setChecked(true);
+    EXPECT_TRUE(ui.noticeOpen);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000));
+    for (const char* cmd :
+         {"->TIME", "->VERS CODE", "->VERS MAIN", "->VERS FPGA", "->STIP", "->STGW", "->DRAM", "->MODE",
+          "->RMOD", "->GAIN", "->ANIG", "->SMOD", "->GAMM", "->WBPR /6", "->WBPR /7", "->STAT", "->NPIC"})
+        EXPECT_GE(Count(QString::fromLatin1(cmd)), 1) << cmd;
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(window->chkTCPConnect->isEnabled());
+    EXPECT_EQ(g_lngCamMode, 0);
+    EXPECT_EQ(g_intVersion[2], 3); // the stand-in's "VERS MAIN" answer
+}
+
+TEST_F(AgainstCamera, ADroppedCommandLinkComesBackSilently) {
+    // The camera drops each command connection after 25 commands: the read-out (18) stays below that.
+    StartCamera({"--fault", "close-command:commands=25"});
+    window->chkTCPConnect->setChecked(true);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000));
+    for (int i = 0; i < 5; ++i)
+        RequestSTAT(); // each STAT brings an NPIC: past 25, the link drops
+    ASSERT_TRUE(WaitUntil([&] { return Count(QStringLiteral("Conect Cmd Port")) == 2; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Connected() && Count(QStringLiteral("->VERS FPGA")) == 2; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Count(QStringLiteral("->NPIC")) >= 2; }, 15000));
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(window->chkTCPConnect->isChecked());
+    EXPECT_EQ(Count(QStringLiteral("Close Cmd Port")), 1);
+}
+
+TEST_F(AgainstCamera, ACameraThatStaysAwayIsReported) {
+    StartCamera();
+    window->chkTCPConnect->setChecked(true);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000));
+    camera.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return ui.messages.size() == 1; }, 15000)) << ui.messages.size();
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Camera connection lost. Cannot communicate."));
+    EXPECT_FALSE(window->chkTCPConnect->isChecked());
+    EXPECT_FALSE(g_blnCmdOpen || g_blnDataOpen);
+}
+
+TEST_F(AgainstCamera, AWithheldReplyTimesOutAndDisconnects) {
+    sup->tmrComTimeOut->setInterval(500);
+    StartCamera({"--fault", "withhold:GAMM"});
+    window->chkTCPConnect->setChecked(true);
+    ASSERT_TRUE(WaitUntil([&] { return ui.messages.size() == 1; }, 15000)) << ui.messages.size();
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Time out control command port\r\nCommunication end."));
+    EXPECT_FALSE(window->chkTCPConnect->isChecked());
+    EXPECT_FALSE(ui.noticeOpen);
+    EXPECT_FALSE(g_blnCmdOpen || g_blnDataOpen);
+}
+
+} // namespace
