@@ -89,6 +89,8 @@ protected:
         SetHooks(nullptr);
         SetMainControl(nullptr);
         SetReplyClock(nullptr);
+        for (auto& handler : ReplyHandlers())
+            handler = nullptr; // other suites in this program install their own
         MainParts() = MainWindowParts{};
         g_blnLinkOpen = false;
         ResetCommandChannel();
