@@ -14,6 +14,7 @@
 #include "protocol/hot_keys.h"
 #include "protocol/main_targets.h"
 #include "protocol/network_setup.h"
+#include "protocol/reply_handlers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -370,6 +371,7 @@ MainSupervisor* Supervisor() {
 }
 
 void LoadMainWindow() {
+    InstallReplyHandlers();
     auto* window = new frmMain();
     Windows().frmMain = window;
     g_supervisor = new MainSupervisor(window);

@@ -8,7 +8,8 @@ scripts/build.sh build -DZRK_TESTS=OFF -DZRK_BENCH=OFF
 bin=build/bin
 cam_pid=""
 if [ -x "$bin/zrkcam" ]; then
-  "$bin/zrkcam" --bind 127.0.0.1 --command-port 0 --data-port 0 >build/zrkcam.out 2>&1 &
+  "$bin/zrkcam" --bind 127.0.0.1 --command-port 0 --data-port 0 --state camsim/examples/demo.state \
+    >build/zrkcam.out 2>&1 &
   cam_pid=$!
   trap '[ -n "$cam_pid" ] && kill "$cam_pid" 2>/dev/null || true' EXIT
   for _ in $(seq 50); do grep -q '^zrkcam listening' build/zrkcam.out 2>/dev/null && break; sleep 0.1; done
