@@ -15,6 +15,7 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 bool g_completionPending = false; // second line seen, data link not yet reported open
+constexpr int16_t kMaxReplyLines = 1000;
 
 void StartCommandTimeOut() {
     if (QTimer* t = MainParts().tmrComTimeOut) t->start();
@@ -72,6 +73,10 @@ void ResetCommandChannel() {
     g_intQueueWrite = 0;
     g_blnCmdBusy = false;
     g_lngCurCmd = 0;
+    // A multi-line reply cut off by a time-out must not go on collecting into the next connection.
+    g_blnCollectLines = false;
+    g_strReplyLines = QStringList{QString()};
+    g_intReplyLineCount = 0;
 }
 
 void EnqueueCommand(int32_t id, const QString& text, int16_t extra) {
@@ -149,6 +154,11 @@ void QueueInitialReadOut() {
 void DispatchReply(const QString& line) {
     WriteTrace(QStringLiteral("<-") + line);
     if (line.startsWith(QStringLiteral("    ")) && g_blnCollectLines) {
+        // The longest real reply has one line per region; a camera that never ends one is cut off.
+        if (g_intReplyLineCount >= kMaxReplyLines) {
+            WriteTrace(QStringLiteral("Too many continuation lines, dropped"));
+            return;
+        }
         g_strReplyLines.append(line.mid(4));
         ++g_intReplyLineCount;
         // A multi-line reply still holds the queue: keep the time-out running until its end.

@@ -155,6 +155,19 @@ TEST_F(Channel, ContinuationLinesAreCollectedOnlyWhileAsked) {
     EXPECT_FALSE(comTimeOut.isActive());
 }
 
+TEST_F(Channel, AReplyThatNeverEndsCannotGrowWithoutBoundNorOutliveTheConnection) {
+    g_blnCollectLines = true;
+    for (int i = 0; i < 1500; ++i)
+        DispatchReply(QStringLiteral("    1 2 3"));
+    EXPECT_EQ(g_intReplyLineCount, 1000);
+    EXPECT_EQ(g_strReplyLines.size(), 1001);
+    g_strConnectStage = QStringLiteral("tcpc-d");
+    DispatchReply(QStringLiteral("200 data port connected"));
+    EXPECT_FALSE(g_blnCollectLines);
+    EXPECT_EQ(g_intReplyLineCount, 0);
+    EXPECT_EQ(g_strReplyLines, QStringList{QString()});
+}
+
 TEST_F(Channel, ConnectionStagesAreNotRouted) {
     RequestSTAT(); // in flight when the link dropped and came back
     g_strConnectStage = QStringLiteral("tcpc-c");
