@@ -101,6 +101,7 @@ void OnReplyRMODSet(const QString& line) {
         RestartCommandTimeOut();
         return;
     }
+    Ui().CloseNotice(); // an interim 1xx may have put up "Changing image size"
     ReplyMessage(kTitleRmod, QStringLiteral("Cannot change record setiing."));
     FinishCommand();
 }

@@ -122,7 +122,9 @@ TEST_F(ConfigReplies, RecordModeSetMayPassThroughAnInterimNotice) {
 TEST_F(ConfigReplies, RecordModeSetRefusedKeepsTheMode) {
     g_RecMode = kSentinel;
     SendRMOD(RecordMode{});
+    DispatchReply("100 changing");
     DispatchReply("500 x");
+    EXPECT_FALSE(ui.noticeOpen); // the interim notice does not outlive the refusal
     EXPECT_EQ(Messages(), QStringList{"Cannot change record setiing."});
     EXPECT_EQ(g_RecMode, kSentinel);
     EXPECT_TRUE(hooks.calls.isEmpty());
