@@ -8,16 +8,27 @@ scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# Runs one tree's suite, keeping its summary for the closing line.
+run_suite() {
+  ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee -a "$log"
+}
+
 echo "== normal build"
 scripts/build.sh build
-ctest --test-dir build --output-on-failure -j "$jobs"
+run_suite build
 
 echo "== sanitizer build"
 scripts/build.sh build-asan -DZRK_SANITIZE=ON -DZRK_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  run_suite build-asan
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing"
   scripts/fuzz.sh
 fi
+
+# Reaching here means every suite passed (set -e stops at the first failure).
+total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | awk '{s += $1} END {print s + 0}')
+echo "tests: $total passed, 0 failed"
