@@ -91,7 +91,8 @@ signals:
 private:
     struct Endpoint {
         QTcpSocket* sock = nullptr;
-        quint64 serial = 0; // tells queued notifications about a socket that has since gone apart
+        quint64 serial = 0;          // tells queued notifications about a socket that has since gone apart
+        bool connectPending = false; // connected, Connect not yet raised: hold its data back till then
     };
 
     bool isServer() const { return m_appliedMode == 0; }

@@ -34,6 +34,7 @@ void ctr::onReadyRead(int index, quint64 serial) {
     while (isCurrent(index, serial)) {
         QTcpSocket* sock = m_sockets[index].sock;
         if (!sock || sock->state() != QAbstractSocket::ConnectedState) return; // leave bytes unread
+        if (m_sockets[index].connectPending) return; // Connect comes first; its event delivers these
         const qint64 waiting = sock->bytesAvailable();
         if (waiting <= 0) return;
         const int want = int(std::min<qint64>(waiting, kChunk));
@@ -64,10 +65,17 @@ void ctr::deliver(int index, char* data, int count) {
 }
 
 void ctr::queueConnected(int index, quint64 serial) {
+    // A peer that speaks first (the camera greets at once) can have bytes here before Connect is
+    // raised; they wait, so a holder always sees Connect before the first data.
+    if (isCurrent(index, serial)) m_sockets[index].connectPending = true;
     QMetaObject::invokeMethod(
         this,
         [this, index, serial] {
-            if (isCurrent(index, serial)) emit Connect(index);
+            if (!isCurrent(index, serial)) return;
+            emit Connect(index);
+            if (!isCurrent(index, serial)) return;
+            m_sockets[index].connectPending = false;
+            onReadyRead(index, serial);
         },
         Qt::QueuedConnection);
 }

@@ -170,3 +170,30 @@ TEST(CtrProperties, SavesOnlyNonDefaultsAndRestoresIntoAServer) {
     EXPECT_EQ(restored.State(0), 2); // the mode was applied: listening
     EXPECT_NE(restored.LocalPort(), 0);
 }
+
+// A peer that speaks the moment it accepts (as the camera greets): its first bytes are already
+// waiting when the client learns it is connected. The holder must still see Connect first.
+TEST(CtrClient, APeerThatSpeaksFirstIsHeardOnlyAfterConnect) {
+    for (int receiveMode : {0, 1}) {
+        QTcpServer listener;
+        listener.listen(QHostAddress::LocalHost, 0);
+        ctr link;
+        QStringList order;
+        QObject::connect(&link, &ctr::Connect, [&](int) { order << "Connect"; });
+        QObject::connect(&link, &ctr::DataReceive, [&](int, const QString& t) { order << "Data " + t; });
+        QObject::connect(&link, &ctr::DataBinaryReceive,
+                         [&](int, QByteArrayView d, int) { order << "Data " + QString::fromLatin1(d); });
+        link.setServerName(QStringLiteral("127.0.0.1"));
+        link.setServerPort(listener.serverPort());
+        link.setReceiveMode(receiveMode);
+        link.SetServerData();
+        ASSERT_FALSE(link.TCPConnect());
+        ASSERT_TRUE(listener.waitForNewConnection(kWaitMs)); // the client's loop has not run yet
+        QTcpSocket* peer = listener.nextPendingConnection();
+        peer->write("220 ready\r\n");
+        ASSERT_TRUE(peer->waitForBytesWritten(kWaitMs));
+        QTest::qSleep(50); // the greeting is in the client's socket before its connect is seen
+        ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() >= 2; }, kWaitMs)) << receiveMode;
+        EXPECT_EQ(order, (QStringList{"Connect", "Data 220 ready\r\n"})) << receiveMode;
+    }
+}
