@@ -53,12 +53,12 @@ const ReplyFault* Faults::find(ReplyFault::Kind kind, const std::string& line) c
     return nullptr;
 }
 
-bool parseFault(const std::string& spec, Options& out, std::string& error) {
-    const std::vector<std::string> p = splitColons(spec);
+bool parseFault(const std::string& fault, Options& out, std::string& error) {
+    const std::vector<std::string> p = splitColons(fault);
     const std::string& name = p[0];
     Faults& f = out.faults;
     auto bad = [&] {
-        error = "invalid fault '" + spec + "' (see --help)";
+        error = "invalid fault '" + fault + "' (see --help)";
         return false;
     };
     auto reply = [&](ReplyFault::Kind kind, size_t maxParts, int defaultValue) {

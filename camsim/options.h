@@ -47,7 +47,7 @@ struct Options {
 
 // Returns false with a message in error when the command line is not valid.
 bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error);
-bool parseFault(const std::string& spec, Options& out, std::string& error);
+bool parseFault(const std::string& fault, Options& out, std::string& error);
 std::string helpText();
 
 } // namespace zrkcam
