@@ -6,10 +6,12 @@
 
 namespace {
 
+BlockAllocator g_allocate = std::calloc;
+
 // One block of the largest frame record plus spare bytes, zero-filled; address 0 on failure.
 void Alloc(FrameBuffer& buffer) {
     buffer.inUse = 0;
-    buffer.handle = std::calloc(1, kFrameBufferBytes);
+    buffer.handle = g_allocate(1, kFrameBufferBytes);
     buffer.address = static_cast<uint8_t*>(buffer.handle);
 }
 
@@ -47,4 +49,8 @@ bool AllocThumbnailBuffer() {
 
 void FreeThumbnailBuffer() {
     Free(g_ThumbBuf);
+}
+
+void SetBlockAllocator(BlockAllocator allocator) {
+    g_allocate = allocator ? allocator : std::calloc;
 }
