@@ -11,7 +11,9 @@ if [ -x "$bin/zrkcam" ]; then
   "$bin/zrkcam" --bind 127.0.0.1 --command-port 0 --data-port 0 --state camsim/examples/demo.state \
     >build/zrkcam.out 2>&1 &
   cam_pid=$!
-  trap '[ -n "$cam_pid" ] && kill "$cam_pid" 2>/dev/null || true' EXIT
+  stop_camera() { [ -n "$cam_pid" ] && kill "$cam_pid" 2>/dev/null; cam_pid=""; }
+  trap stop_camera EXIT
+  trap 'stop_camera; exit 130' INT TERM
   for _ in $(seq 50); do grep -q '^zrkcam listening' build/zrkcam.out 2>/dev/null && break; sleep 0.1; done
   line=$(head -n1 build/zrkcam.out)
   cmd_port=$(sed -n 's/.*command=\([0-9]*\).*/\1/p' <<<"$line")
@@ -34,4 +36,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFOR
 else
   exec_prefix=()
 fi
+# Not exec'd: the camera is stopped when the program ends.
 "${exec_prefix[@]}" "$bin/Zrk1"
