@@ -6,6 +6,7 @@
 #include "app/open_windows.h"
 #include "app/shared_state.h"
 #include "app/ui_port.h"
+#include "app/window_forwarder.h"
 #include "protocol/main_supervisor.h"
 
 bool StartUp(const StartUpOptions& options) {
@@ -22,6 +23,7 @@ bool StartUp(const StartUpOptions& options) {
                         MsgIcon::Information, MsgButtons::Ok);
         return false;
     }
+    InstallWindowForwarding();
     LoadMainWindow();
     InitState();
     if (g_blnDebug) ShowTraceWindow();
@@ -33,4 +35,5 @@ void ShutDown() {
     UnloadMainWindow();
     FreePreviewBuffers();
     FreeThumbnailBuffer();
+    RemoveWindowForwarding();
 }

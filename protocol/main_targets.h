@@ -14,6 +14,10 @@ struct MainTargets {
     std::function<void()> closeOtherWindows;  // unload: player, date/time, sync, version, about
     // Every chunk of the data link, unchanged (the data-port receiver).
     std::function<void(const char* data, int count)> dataChunk;
+    // Ends whatever transfer is armed or running (download, single frame, live assembly) after
+    // the connection ended or was made anew: closes and keeps the file as written, closes the
+    // progress window, clears the transfer state and stops the data time-out. Idempotent.
+    std::function<void()> abortTransfer;
 };
 
 MainTargets& Targets();

@@ -34,6 +34,16 @@ public:
     virtual void EndDownload() {}
     virtual void EndThumbNail() {}
 
+    // ---- Live picture, thumbnails and preview: what the data-port receiver calls once a frame
+    // has arrived whole. ShowLiveImage shows g_PreviewBuf[g_intShowBuf] and frees it.
+    virtual void ShowLiveImage() {}
+    // Draw g_ThumbBuf as thumbnail number index (0 to 15) of the browser's current batch.
+    virtual void DrawThumbNail(int32_t index) { (void)index; }
+    // Draw g_ThumbBuf in the preview window (only called while it is the working window).
+    virtual void DrawPreviewFrame() {}
+    // One playback step of the preview window (its play timer's tick): requests the next frame.
+    virtual void PreviewPlaybackStep() {}
+
     // ---- Date/time dialog: load it with this moment and show it modeless over the main window.
     virtual void OpenDateTimeDialog(const QDateTime& moment) { (void)moment; }
 };

@@ -1,0 +1,22 @@
+// The one hooks object the program installs at start-up: it forwards what the reply handlers and
+// the data-port receiver ask of windows to the subsystem that owns each window. A hook whose
+// window has not been built keeps WindowHooks' do-nothing default.
+#pragma once
+
+#include "protocol/window_hooks.h"
+
+class WindowForwarder : public WindowHooks {
+public:
+    // ---- Data-port receiver (transfer/)
+
+    // ---- Record console and live picture (console/)
+
+    // ---- Thumbnail browser and preview window (transfer/)
+
+    // ---- Setup dialogs (console/)
+};
+
+// Installs the forwarder as Hooks() and lets every linked subsystem fill its Targets() entries.
+void InstallWindowForwarding();
+// Back to the do-nothing hooks (program end, tests).
+void RemoveWindowForwarding();
