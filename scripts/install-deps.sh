@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev   # libFuzzer and its sanitizer runtimes
   xvfb xauth                 # a display for people running the program without one
+  ffmpeg                     # independent reader of the AVI tests, benchmark peer of the AVI export
 )
 if [ "${ZRK_WITH_OPENCV:-1}" = 1 ]; then
   packages+=(libopencv-dev)  # benchmark peer only

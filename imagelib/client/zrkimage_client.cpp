@@ -56,16 +56,20 @@ bool ImageLibrary::load() {
         if ((!folder.empty() && attempt(folder + "/" + kFileName)) || attempt(kFileName)) return true;
     }
     loadFailed_ = true;
-    message_ = "The image library zrkimage could not be loaded, so pictures cannot be shown or saved. "
-               "Install " +
-               std::string(kFileName) + " beside the program." + tried;
+    loadFailure_ = "The image library zrkimage could not be loaded, so pictures cannot be shown or saved. "
+                   "Install " +
+                   std::string(kFileName) + " beside the program." + tried;
+    message_ = loadFailure_;
     return false;
 }
 
 void* ImageLibrary::function(const char* name, void*& slot) {
     message_.clear();
     if (slot) return slot;
-    if (!load()) return nullptr;
+    if (!load()) {
+        message_ = loadFailure_; // every later call says why, not only the first
+        return nullptr;
+    }
     ::dlerror();
     slot = ::dlsym(handle_, name);
     if (!slot)
@@ -77,7 +81,7 @@ void* ImageLibrary::function(const char* name, void*& slot) {
 bool ImageLibrary::bindAll() {
     return function("CombRGB_Live", live_) && function("CombRGB_ThumbNail", thumbNail_) &&
            function("CombRGB_Play", play_) && function("CombRGB_File", file_) &&
-           function("WriteImageBuf", writeImageBuf_);
+           function("CombRGB_AVI", avi_) && function("WriteImageBuf", writeImageBuf_);
 }
 
 namespace {
@@ -123,6 +127,16 @@ int32_t ImageLibrary::combRgbFile(const char* dataFile, const char* bitmapFile, 
     if (!f) return unavailable(status);
     return as<decltype(&CombRGB_File)>(f)(dataFile, bitmapFile, W, H, sharpen, dataOffset, frameIndex,
                                           status);
+}
+
+int32_t ImageLibrary::combRgbAvi(const ZRK_PROGRESS* progress, const char* dataFile, const char* aviFile,
+                                 int32_t W, int32_t H, const ZRK_ENHANCE* sharpen, int32_t dataOffset,
+                                 uint32_t firstFrame, uint32_t lastFrame, int32_t frameRate,
+                                 int16_t* status) {
+    void* f = function("CombRGB_AVI", avi_);
+    if (!f) return unavailable(status);
+    return as<decltype(&CombRGB_AVI)>(f)(progress, dataFile, aviFile, W, H, sharpen, dataOffset, firstFrame,
+                                         lastFrame, frameRate, status);
 }
 
 int32_t ImageLibrary::writeImageBuf(uint8_t* buffer, int32_t capacity, const uint8_t* data, int32_t position,

@@ -32,6 +32,9 @@ public:
                         int32_t dataOffset, int32_t frameIndex, int16_t* status);
     int32_t combRgbFile(const char* dataFile, const char* bitmapFile, int32_t W, int32_t H,
                         const ZRK_ENHANCE* sharpen, int32_t dataOffset, int32_t frameIndex, int16_t* status);
+    int32_t combRgbAvi(const ZRK_PROGRESS* progress, const char* dataFile, const char* aviFile, int32_t W,
+                       int32_t H, const ZRK_ENHANCE* sharpen, int32_t dataOffset, uint32_t firstFrame,
+                       uint32_t lastFrame, int32_t frameRate, int16_t* status);
     int32_t writeImageBuf(uint8_t* buffer, int32_t capacity, const uint8_t* data, int32_t position,
                           int32_t length);
 
@@ -51,10 +54,12 @@ private:
     std::string message_;
     void* handle_ = nullptr;
     bool loadFailed_ = false;
+    std::string loadFailure_; // the operator's text for a library that could not be loaded
     void* live_ = nullptr;
     void* thumbNail_ = nullptr;
     void* play_ = nullptr;
     void* file_ = nullptr;
+    void* avi_ = nullptr;
     void* writeImageBuf_ = nullptr;
 };
 

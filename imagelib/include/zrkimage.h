@@ -42,13 +42,18 @@ extern "C" {
 #define ZRK_STATUS_SCALE 4
 /* The frame record does not begin with "ZRK" and a 0 byte. */
 #define ZRK_STATUS_MAGIC 5
-/* AVI export. */
+/* AVI export. 6 and 10 are reserved: this library draws no dialog and needs no video library. */
 #define ZRK_STATUS_DIALOG 6
+/* The progress callback asked to stop; the frames written so far form a valid movie. */
 #define ZRK_STATUS_CANCELLED 7
 #define ZRK_STATUS_AVI_LIBRARY 10
+/* The movie file cannot be created, is the data file itself, or the run needs too many segments. */
 #define ZRK_STATUS_AVI_OPEN 11
+/* The movie's headers cannot be written, or the frame rate is below 1. */
 #define ZRK_STATUS_AVI_STREAM 12
+/* W x H is not a size the pipeline draws. */
 #define ZRK_STATUS_AVI_FORMAT 13
+/* A frame, an index or the end of the movie cannot be written. */
 #define ZRK_STATUS_AVI_WRITE 14
 
 /* Frame sizes the pipeline accepts: 0 < W <= 512 with W a multiple of 8, 0 < H <= 512 with H even. */
@@ -100,10 +105,30 @@ ZRKIMAGE_API int32_t CombRGB_Play(const ZRK_SURFACE* surface, const char* dataFi
                                   int16_t* status);
 
 /* One frame record of a data file written as a 24-bit bitmap file (54-byte header, bottom-up rows).
- * An existing file is replaced, never left longer than the new picture. */
+ * An existing file is replaced, never left longer than the new picture; a bitmapFile that is the data
+ * file itself is refused with ZRK_STATUS_WRITE before anything is written. */
 ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, int32_t W, int32_t H,
                                   const ZRK_ENHANCE* sharpen, int32_t dataOffset, int32_t frameIndex,
                                   int16_t* status);
+
+/* Progress of a long run. */
+typedef struct ZRK_PROGRESS {
+    void* context;
+    /* Called with done = 0 before the first frame and after every frame; non-zero cancels. */
+    int32_t (*report)(void* context, uint32_t done, uint32_t total);
+} ZRK_PROGRESS;
+
+/* Frames firstFrame..lastFrame of a data file as an uncompressed 24-bit AVI movie at frameRate frames
+ * per second, each frame with its header's gains and gamma and with sharpen. A null progress runs
+ * without one. Size, rate, range (it must lie inside the data file) and target are checked before
+ * the movie file is created; the target is created anew and is never the data file itself. Past
+ * 1 GiB the movie continues in the extended (OpenDML) form; the environment variable
+ * ZRKIMAGE_AVI_SEGMENT_BYTES lowers that limit for tests. A run that stops after the file was created
+ * (cancel: 7, frame read: 1 or 5, write: 14) leaves a valid movie of the frames written; failing to
+ * finish the movie is 14. Returns 1 only when every frame was written. */
+ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataFile, const char* aviFile,
+                                 int32_t W, int32_t H, const ZRK_ENHANCE* sharpen, int32_t dataOffset,
+                                 uint32_t firstFrame, uint32_t lastFrame, int32_t frameRate, int16_t* status);
 
 /* Copies length bytes from data to buffer + position (ranges may overlap) and returns position + length,
  * where the next piece goes. capacity is the size of buffer in bytes: a piece that would not fit

@@ -1,6 +1,9 @@
 // The library's C entry points: argument checks, frame reading, reconstruction, drawing and files.
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
+#include "avi_writer.h"
 #include "bitmap_file.h"
 #include "draw.h"
 #include "frame_file.h"
@@ -99,6 +102,43 @@ int readRecord(const char* dataFile, unsigned w, unsigned h, int32_t dataOffset,
                            h, workspace().frame, kFrameBufferSize);
 }
 
+// Whether path names the file that st describes (another name or a link to it included).
+bool sameFile(const char* path, const struct stat& st) {
+    struct stat other {};
+    return path && ::stat(path, &other) == 0 && other.st_dev == st.st_dev && other.st_ino == st.st_ino;
+}
+
+// Checks that frames first..last of dataFile exist; fills st. ZRK_STATUS_OK or ZRK_STATUS_READ.
+int checkFrameRange(const char* dataFile, unsigned w, unsigned h, uint32_t dataOffset, uint32_t first,
+                    uint32_t last, struct stat& st) {
+    if (!dataFile || first > last || ::stat(dataFile, &st) != 0 || !S_ISREG(st.st_mode))
+        return ZRK_STATUS_READ;
+    const uint64_t record = uint64_t{w} * h + ZRK_FRAME_HEADER_SIZE;
+    const uint64_t end = uint64_t{dataOffset} + (uint64_t{last} + 1) * record;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    return size < (uint64_t{1} << 32) && size >= end ? ZRK_STATUS_OK : ZRK_STATUS_READ;
+}
+
+// ZRKIMAGE_AVI_SEGMENT_BYTES lowers the size of an AVI segment (tests of the extended form).
+uint64_t aviSegmentLimit() {
+    const char* text = std::getenv("ZRKIMAGE_AVI_SEGMENT_BYTES");
+    if (!text || !*text) return kAviSegmentLimit;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    return (end && *end == 0 && value > 0 && value < kAviSegmentLimit) ? value : kAviSegmentLimit;
+}
+
+bool cancelled(const ZRK_PROGRESS* progress, uint32_t done, uint32_t total) {
+    return progress && progress->report && progress->report(progress->context, done, total) != 0;
+}
+
+// Ends a movie that stops early: the frames written stay a valid movie; a failure to finish it
+// outranks the reason for stopping.
+int32_t stopMovie(AviWriter& writer, int16_t* status, int code) {
+    const int finished = writer.finish();
+    return fail(status, finished == ZRK_STATUS_OK ? code : finished);
+}
+
 } // namespace
 
 extern "C" {
@@ -145,6 +185,9 @@ ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, 
     const unsigned w = low16(W), h = low16(H);
     if (const int code = readRecord(dataFile, w, h, dataOffset, frameIndex); code != ZRK_STATUS_OK)
         return fail(status, code);
+    // Never written over the data file it comes from, whatever name reaches it.
+    if (struct stat data{}; ::stat(dataFile, &data) == 0 && sameFile(bitmapFile, data))
+        return fail(status, ZRK_STATUS_WRITE);
     const Workspace& ws = workspace();
     const ZRK_FRAME_HEADER header = headerOf(ws.frame);
     const unsigned width4 = bitmapWidth(w);
@@ -154,6 +197,51 @@ ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, 
     const std::size_t fileSize = std::size_t{width4} * 3 * h + kBitmapHeaderSize;
     if (const int code = writeWholeFile(bitmapFile, ws.bitmap, fileSize); code != ZRK_STATUS_OK)
         return fail(status, code);
+    return 1;
+}
+
+ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataFile, const char* aviFile,
+                                 int32_t W, int32_t H, const ZRK_ENHANCE* sharpen, int32_t dataOffset,
+                                 uint32_t firstFrame, uint32_t lastFrame, int32_t frameRate,
+                                 int16_t* status) {
+    clearStatus(status);
+    // Everything is checked before the movie file is created.
+    const unsigned w = low16(W), h = low16(H);
+    if (!frameSizeSupported(w, h)) return fail(status, ZRK_STATUS_AVI_FORMAT);
+    if (frameRate < 1) return fail(status, ZRK_STATUS_AVI_STREAM);
+    struct stat data {};
+    if (const int code =
+            checkFrameRange(dataFile, w, h, static_cast<uint32_t>(dataOffset), firstFrame, lastFrame, data);
+        code != ZRK_STATUS_OK)
+        return fail(status, code);
+    if (!aviFile || sameFile(aviFile, data)) return fail(status, ZRK_STATUS_AVI_OPEN);
+    const unsigned width4 = bitmapWidth(w);
+    const AviFormat format{width4, h, static_cast<uint32_t>(width4 * 3 * h),
+                           static_cast<uint32_t>(frameRate)};
+    const uint32_t total = lastFrame - firstFrame + 1; // first <= last, so 1 .. 2^32 - 1 frames
+    const uint64_t limit = aviSegmentLimit();
+    if (!AviWriter::fits(format, total, limit)) return fail(status, ZRK_STATUS_AVI_OPEN);
+    if (cancelled(progress, 0, total)) return fail(status, ZRK_STATUS_CANCELLED);
+
+    AviWriter writer;
+    if (const int code = writer.create(aviFile, format, limit); code != ZRK_STATUS_OK)
+        return fail(status, code);
+    const Workspace& ws = workspace();
+    uint8_t* pixels = ws.bitmap + kBitmapHeaderSize;
+    const Sharpen sharp = sharpenOf(sharpen);
+    for (uint32_t done = 0; done < total; ++done) {
+        const uint32_t frame = firstFrame + done;
+        if (const int code = readRecord(dataFile, w, h, dataOffset, static_cast<int32_t>(frame));
+            code != ZRK_STATUS_OK)
+            return stopMovie(writer, status, code);
+        const ZRK_FRAME_HEADER header = headerOf(ws.frame);
+        reconstructFrame(ws.frame + ZRK_FRAME_HEADER_SIZE, pixels, w, h, gainsOf(header), header.gamma, sharp,
+                         planesOf(ws), activeKernels());
+        if (const int code = writer.writeFrame(pixels); code != ZRK_STATUS_OK)
+            return stopMovie(writer, status, code);
+        if (cancelled(progress, done + 1, total)) return stopMovie(writer, status, ZRK_STATUS_CANCELLED);
+    }
+    if (const int code = writer.finish(); code != ZRK_STATUS_OK) return fail(status, code);
     return 1;
 }
 

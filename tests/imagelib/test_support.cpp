@@ -30,13 +30,26 @@ void fillPattern(std::vector<uint8_t>& record, unsigned seed) {
         record[i] = static_cast<uint8_t>((i * 2654435761u + seed * 97) >> 13);
 }
 
+void writeDataHeaders(std::ostream& out, int32_t frameCount, int64_t frameDataBytes) {
+    ZRK_DATA_FILE_HEADER file{};
+    file.signature[0] = 'Z';
+    file.signature[1] = 'R';
+    file.fileSize = static_cast<int32_t>(frameDataBytes + ZRK_DATA_OFFSET);
+    file.dataOffset = ZRK_DATA_OFFSET;
+    ZRK_DATA_INFO_HEADER info{};
+    info.headerSize = ZRK_DATA_INFO_HEADER_SIZE;
+    info.frameCount = frameCount;
+    info.triggerFrame = -1;
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+}
+
 void writeDataFile(const std::string& path, const std::vector<std::vector<uint8_t>>& records) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    uint8_t head[32] = {'Z', 'R'};
-    head[6] = 32;  // DataOffset
-    head[10] = 22; // HeaderSize
-    head[14] = static_cast<uint8_t>(records.size());
-    out.write(reinterpret_cast<const char*>(head), sizeof head);
+    int64_t bytes = 0;
+    for (const auto& r : records)
+        bytes += static_cast<int64_t>(r.size() - 8);
+    writeDataHeaders(out, static_cast<int32_t>(records.size()), bytes);
     for (const auto& r : records) // the spare bytes behind a frame belong to the buffer, not the file
         out.write(reinterpret_cast<const char*>(r.data()), static_cast<std::streamsize>(r.size() - 8));
 }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "imagelib/include/zrk_data_file.h"
 #include "imagelib/include/zrkimage.h"
 
 namespace testsupport {
@@ -15,6 +17,9 @@ std::vector<uint8_t> frameRecord(unsigned w, unsigned h, uint8_t fill, uint16_t 
 
 // Raw bytes that vary across the frame, so that misplaced rows or columns show.
 void fillPattern(std::vector<uint8_t>& record, unsigned seed);
+
+// The two data-file headers for frameCount records of frameDataBytes in all (trigger -1, ID 0).
+void writeDataHeaders(std::ostream& out, int32_t frameCount, int64_t frameDataBytes);
 
 // A data file: 10-byte file header, 22-byte info header, then the records as given.
 void writeDataFile(const std::string& path, const std::vector<std::vector<uint8_t>>& records);

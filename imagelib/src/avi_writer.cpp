@@ -1,0 +1,326 @@
+#include "avi_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include "bitmap_file.h"
+#include "zrkimage.h"
+
+namespace zrk::image {
+namespace {
+
+constexpr uint32_t kKeyFrame = 0x10;     // AVIIF_KEYFRAME
+constexpr uint32_t kHasIndex = 0x10;     // AVIF_HASINDEX
+constexpr uint32_t kMoviHeader = 12;     // "LIST" size "movi"
+constexpr uint32_t kChunkHeader = 8;     // fourcc + size
+constexpr uint32_t kIx00Header = 32;     // standard index: chunk header + 24 bytes
+constexpr uint32_t kSuperHeader = 32;    // super index: chunk header + 24 bytes
+constexpr uint32_t kDmlhBytes = 248;     // extended header: total frames + reserved
+constexpr std::size_t kIndexBatch = 256; // index entries built per write
+
+void le16(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void le32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void le64(uint8_t* p, uint64_t v) {
+    le32(p, static_cast<uint32_t>(v));
+    le32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+void fourcc(uint8_t* p, const char* code) {
+    std::memcpy(p, code, 4);
+}
+
+// Appends the fixed headers into a stack buffer and remembers where the patched fields are.
+class HeaderBuilder {
+public:
+    uint8_t bytes[4096]{};
+    uint32_t size = 0;
+    uint8_t* take(uint32_t n) {
+        uint8_t* p = bytes + size;
+        size += n;
+        return p;
+    }
+    // "LIST"/"RIFF" header with its type; returns the position of the size field.
+    uint32_t list(const char* kind, const char* type) {
+        uint8_t* p = take(12);
+        fourcc(p, kind);
+        fourcc(p + 8, type);
+        return size - 8;
+    }
+    uint8_t* chunk(const char* id, uint32_t length) {
+        uint8_t* p = take(kChunkHeader + length);
+        fourcc(p, id);
+        le32(p + 4, length);
+        return p + kChunkHeader;
+    }
+    void closeList(uint32_t sizeField) { le32(bytes + sizeField, size - sizeField - 4); }
+};
+
+} // namespace
+
+AviWriter::~AviWriter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool AviWriter::fits(const AviFormat& format, uint64_t frames, uint64_t segmentLimit) {
+    if (format.frameBytes == 0 || format.frameBytes % 2 != 0 || format.rate == 0) return false;
+    const uint64_t perFrame = kChunkHeader + uint64_t{format.frameBytes} + 8 + 16;
+    // Frames per segment under the limit; at least one, since a segment always takes its first frame.
+    uint64_t perSegment = segmentLimit > 8192 ? (segmentLimit - 8192) / perFrame : 0;
+    if (perSegment == 0) perSegment = 1;
+    return (frames + perSegment - 1) / perSegment <= kAviMaxSegments;
+}
+
+bool AviWriter::put(const void* data, std::size_t length) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (length > 0) {
+        const ssize_t n = ::write(fd_, p, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        length -= static_cast<std::size_t>(n);
+        pos_ += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+bool AviWriter::putAt(uint64_t position, const void* data, std::size_t length) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (length > 0) {
+        const ssize_t n = ::pwrite(fd_, p, length, static_cast<off_t>(position));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        length -= static_cast<std::size_t>(n);
+        position += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+bool AviWriter::put32At(uint64_t position, uint32_t value) {
+    uint8_t b[4];
+    le32(b, value);
+    return putAt(position, b, 4);
+}
+
+int AviWriter::create(const char* path, const AviFormat& format, uint64_t segmentLimit) {
+    if (!path || fd_ >= 0) return ZRK_STATUS_AVI_OPEN;
+    format_ = format;
+    // Index offsets inside a segment are 32-bit.
+    limit_ = segmentLimit > (uint64_t{1} << 31) ? (uint64_t{1} << 31) : segmentLimit;
+    fd_ = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) return ZRK_STATUS_AVI_OPEN;
+
+    HeaderBuilder h;
+    const uint32_t riff = h.list("RIFF", "AVI ");
+    const uint32_t hdrl = h.list("LIST", "hdrl");
+    uint8_t* avih = h.chunk("avih", 56);
+    le32(avih, (1000000 + format.rate / 2) / format.rate); // microseconds per frame
+    const uint64_t bytesPerSecond = uint64_t{format.frameBytes} * format.rate;
+    le32(avih + 4, bytesPerSecond > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(bytesPerSecond));
+    le32(avih + 12, kHasIndex);
+    avihFrames_ = static_cast<uint64_t>(avih + 16 - h.bytes);
+    le32(avih + 24, 1); // streams
+    le32(avih + 28, format.frameBytes);
+    le32(avih + 32, format.width);
+    le32(avih + 36, format.height);
+
+    const uint32_t strl = h.list("LIST", "strl");
+    uint8_t* strh = h.chunk("strh", 56);
+    fourcc(strh, "vids"); // handler 0: uncompressed
+    le32(strh + 20, 1);   // scale: one frame lasts 1 / rate seconds
+    le32(strh + 24, format.rate);
+    strhLength_ = static_cast<uint64_t>(strh + 32 - h.bytes);
+    le32(strh + 36, format.frameBytes);
+    le16(strh + 52, format.width); // frame rectangle 0, 0, width, height
+    le16(strh + 54, format.height);
+    writeBitmapInfoHeader(h.chunk("strf", 40), format.width, format.height, format.frameBytes);
+    // Room for the super index; stays filler unless the file goes past its first segment.
+    superIndex_ = h.size;
+    h.chunk("JUNK", kSuperHeader - kChunkHeader + 16 * kAviMaxSegments);
+    h.closeList(strl);
+
+    const uint32_t odml = h.list("LIST", "odml");
+    dmlhFrames_ = static_cast<uint64_t>(h.chunk("dmlh", kDmlhBytes) - h.bytes);
+    h.closeList(odml);
+    h.closeList(hdrl);
+
+    Segment& first = segment_[0];
+    first = {};
+    first.riff = riff - 4;
+    first.movi = h.size;
+    h.list("LIST", "movi");
+    segments_ = 1;
+    pos_ = 0;
+    if (!put(h.bytes, h.size)) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(path);
+        return ZRK_STATUS_AVI_STREAM;
+    }
+    return ZRK_STATUS_OK;
+}
+
+uint64_t AviWriter::segmentBytesWith(const Segment& s, uint32_t frames) const {
+    uint64_t bytes = s.movi + kMoviHeader - s.riff + uint64_t{frames} * (kChunkHeader + format_.frameBytes);
+    bytes += kIx00Header + 8 * uint64_t{frames};
+    if (&s == &segment_[0]) bytes += kChunkHeader + 16 * uint64_t{frames};
+    return bytes;
+}
+
+uint64_t AviWriter::chunkPosition(const Segment& s, uint32_t k) const {
+    return s.movi + kMoviHeader + uint64_t{k} * (kChunkHeader + format_.frameBytes);
+}
+
+bool AviWriter::openAvix() {
+    if (segments_ >= kAviMaxSegments) return false;
+    Segment& s = segment_[segments_];
+    s = {};
+    s.riff = pos_;
+    s.movi = pos_ + 12;
+    s.first = total_;
+    uint8_t h[24];
+    fourcc(h, "RIFF");
+    le32(h + 4, 0);
+    fourcc(h + 8, "AVIX");
+    fourcc(h + 12, "LIST");
+    le32(h + 16, 0);
+    fourcc(h + 20, "movi");
+    if (!put(h, sizeof h)) return false;
+    ++segments_;
+    return true;
+}
+
+int AviWriter::writeFrame(const uint8_t* pixels) {
+    if (fd_ < 0) return ZRK_STATUS_AVI_WRITE;
+    Segment* s = &segment_[segments_ - 1];
+    if (s->frames > 0 && segmentBytesWith(*s, s->frames + 1) > limit_) {
+        if (!closeSegment(*s, true) || !openAvix()) return ZRK_STATUS_AVI_WRITE;
+        s = &segment_[segments_ - 1];
+    }
+    uint8_t header[kChunkHeader];
+    fourcc(header, "00db");
+    le32(header + 4, format_.frameBytes);
+    iovec parts[2] = {{header, sizeof header}, {const_cast<uint8_t*>(pixels), format_.frameBytes}};
+    const uint64_t start = pos_;
+    const std::size_t length = sizeof header + format_.frameBytes;
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::writev(fd_, parts, 2);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            // Cut the partial chunk off so that the file ends with whole frames.
+            if (::ftruncate(fd_, static_cast<off_t>(start)) == 0)
+                ::lseek(fd_, static_cast<off_t>(start), SEEK_SET);
+            pos_ = start;
+            return ZRK_STATUS_AVI_WRITE;
+        }
+        done += static_cast<std::size_t>(n);
+        // Advance the two parts past what was written.
+        std::size_t skip = static_cast<std::size_t>(n);
+        for (iovec& part : parts) {
+            const std::size_t take = skip < part.iov_len ? skip : part.iov_len;
+            part.iov_base = static_cast<uint8_t*>(part.iov_base) + take;
+            part.iov_len -= take;
+            skip -= take;
+        }
+    }
+    pos_ = start + length;
+    ++s->frames;
+    ++total_;
+    return ZRK_STATUS_OK;
+}
+
+bool AviWriter::writeIx00(Segment& s) {
+    s.ix = pos_;
+    s.ixBytes = kIx00Header + 8 * s.frames;
+    uint8_t h[kIx00Header]{};
+    fourcc(h, "ix00");
+    le32(h + 4, s.ixBytes - kChunkHeader);
+    le16(h + 8, 2); // longs per entry
+    h[10] = 0;      // sub type
+    h[11] = 1;      // index of chunks
+    le32(h + 12, s.frames);
+    fourcc(h + 16, "00db");
+    le64(h + 20, s.movi); // base: entries count from the segment's movi list
+    if (!put(h, sizeof h)) return false;
+    uint8_t batch[kIndexBatch * 8];
+    for (uint32_t k = 0; k < s.frames;) {
+        std::size_t n = 0;
+        for (; n < kIndexBatch && k < s.frames; ++n, ++k) {
+            // Offsets point at the frame data, past its chunk header.
+            le32(batch + 8 * n, static_cast<uint32_t>(chunkPosition(s, k) + kChunkHeader - s.movi));
+            le32(batch + 8 * n + 4, format_.frameBytes); // high bit clear: key frame
+        }
+        if (!put(batch, 8 * n)) return false;
+    }
+    return true;
+}
+
+bool AviWriter::writeIdx1(const Segment& s) {
+    uint8_t h[kChunkHeader];
+    fourcc(h, "idx1");
+    le32(h + 4, 16 * s.frames);
+    if (!put(h, sizeof h)) return false;
+    uint8_t batch[kIndexBatch * 16];
+    const uint64_t base = s.movi + 8; // offsets count from the "movi" type code
+    for (uint32_t k = 0; k < s.frames;) {
+        std::size_t n = 0;
+        for (; n < kIndexBatch && k < s.frames; ++n, ++k) {
+            uint8_t* e = batch + 16 * n;
+            fourcc(e, "00db");
+            le32(e + 4, kKeyFrame);
+            le32(e + 8, static_cast<uint32_t>(chunkPosition(s, k) - base));
+            le32(e + 12, format_.frameBytes);
+        }
+        if (!put(batch, 16 * n)) return false;
+    }
+    return true;
+}
+
+bool AviWriter::closeSegment(Segment& s, bool extended) {
+    if (extended && !writeIx00(s)) return false;
+    if (!put32At(s.movi + 4, static_cast<uint32_t>(pos_ - s.movi - 8))) return false;
+    if (&s == &segment_[0] && !writeIdx1(s)) return false;
+    return put32At(s.riff + 4, static_cast<uint32_t>(pos_ - s.riff - 8));
+}
+
+int AviWriter::finish() {
+    if (fd_ < 0) return ZRK_STATUS_AVI_WRITE;
+    const bool extended = segments_ > 1;
+    bool ok = closeSegment(segment_[segments_ - 1], extended);
+    if (ok && extended) {
+        uint8_t h[kSuperHeader]{};
+        fourcc(h, "indx");
+        le32(h + 4, kSuperHeader - kChunkHeader + 16 * kAviMaxSegments);
+        le16(h + 8, 4); // longs per entry
+        h[11] = 0;      // index of indexes
+        le32(h + 12, segments_);
+        fourcc(h + 16, "00db");
+        ok = putAt(superIndex_, h, sizeof h);
+        for (unsigned i = 0; ok && i < segments_; ++i) {
+            uint8_t e[16];
+            le64(e, segment_[i].ix);
+            le32(e + 8, segment_[i].ixBytes);
+            le32(e + 12, segment_[i].frames);
+            ok = putAt(superIndex_ + kSuperHeader + 16 * i, e, sizeof e);
+        }
+    }
+    // A plain reader sees the first segment's frames; the stream length and the extended header
+    // count them all.
+    ok = ok && put32At(avihFrames_, extended ? segment_[0].frames : total_);
+    ok = ok && put32At(strhLength_, total_) && put32At(dmlhFrames_, total_);
+    // A failed close can be the first report of a failed write.
+    if (::close(fd_) != 0) ok = false;
+    fd_ = -1;
+    return ok ? ZRK_STATUS_OK : ZRK_STATUS_AVI_WRITE;
+}
+
+} // namespace zrk::image

@@ -1,0 +1,83 @@
+// AVI (RIFF) writer for one uncompressed 24-bit bottom-up video stream, streamed to disk frame by
+// frame. Up to the segment limit the file is a plain AVI with an idx1 index; past it the file goes on
+// in the extended form (AVIX segments, a super index in the stream header, one ix00 index per
+// segment). Nothing is allocated: the writer keeps a fixed table of segments and builds the indexes
+// from the frame positions when it finishes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zrk::image {
+
+// A segment (the first RIFF 'AVI ' or an 'AVIX') is closed before it would grow past this.
+constexpr uint64_t kAviSegmentLimit = uint64_t{1} << 30;
+// Entries reserved for the super index: with 1 GiB segments, far more than a 4 GiB data file needs.
+constexpr unsigned kAviMaxSegments = 128;
+
+struct AviFormat {
+    unsigned width;      // pixels per row (a multiple of 4)
+    unsigned height;     // rows
+    uint32_t frameBytes; // width * 3 * height
+    uint32_t rate;       // frames per second, at least 1
+};
+
+class AviWriter {
+public:
+    AviWriter() = default;
+    ~AviWriter();
+    AviWriter(const AviWriter&) = delete;
+    AviWriter& operator=(const AviWriter&) = delete;
+
+    // Whether frames frames of format fit in the segment table at this limit.
+    static bool fits(const AviFormat& format, uint64_t frames, uint64_t segmentLimit);
+
+    // Creates path anew (an older file is truncated) and writes the headers. ZRK_STATUS_OK,
+    // ZRK_STATUS_AVI_OPEN when the file cannot be created, ZRK_STATUS_AVI_STREAM when the headers
+    // cannot be written (the file is then removed: it holds nothing readable).
+    int create(const char* path, const AviFormat& format, uint64_t segmentLimit = kAviSegmentLimit);
+
+    // Appends one frame (format.frameBytes bytes) as a key frame. ZRK_STATUS_OK or
+    // ZRK_STATUS_AVI_WRITE; after a failure the file is cut back to the frames written before.
+    int writeFrame(const uint8_t* pixels);
+
+    // Writes the indexes and every size field and closes the file: a valid movie of the frames
+    // written. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE. Safe to call once after create succeeded.
+    int finish();
+
+    uint32_t framesWritten() const { return total_; }
+
+private:
+    struct Segment {
+        uint64_t riff;    // position of the RIFF chunk header
+        uint64_t movi;    // position of the movi LIST header
+        uint64_t ix;      // position of its ix00 chunk (extended files)
+        uint32_t ixBytes; // ix00 chunk size including its header
+        uint32_t first;   // first frame of the segment
+        uint32_t frames;  // frames in the segment
+    };
+
+    bool put(const void* data, std::size_t length);
+    bool putAt(uint64_t position, const void* data, std::size_t length);
+    bool put32At(uint64_t position, uint32_t value);
+    uint64_t chunkPosition(const Segment& s, uint32_t k) const;
+    bool openAvix();
+    bool writeIx00(Segment& s);
+    bool writeIdx1(const Segment& s);
+    bool closeSegment(Segment& s, bool extended);
+    uint64_t segmentBytesWith(const Segment& s, uint32_t frames) const;
+
+    int fd_ = -1;
+    AviFormat format_{};
+    uint64_t limit_ = kAviSegmentLimit;
+    uint64_t pos_ = 0;
+    uint32_t total_ = 0;
+    unsigned segments_ = 0;
+    uint64_t avihFrames_ = 0; // positions of the header fields patched at the end
+    uint64_t strhLength_ = 0;
+    uint64_t superIndex_ = 0;
+    uint64_t dmlhFrames_ = 0;
+    Segment segment_[kAviMaxSegments]{};
+};
+
+} // namespace zrk::image
