@@ -1,0 +1,7 @@
+# The thumbnail browser's and the preview window's suites. Included from tests/transfer/CMakeLists.txt.
+set(_browser_tests ${CMAKE_CURRENT_LIST_DIR})
+zrk_add_test(zrk_browser_tests
+  SOURCES
+    ${_browser_tests}/browser_table_test.cpp
+    ${_browser_tests}/preview_range_test.cpp
+  LIBS zrk_test_support zrk_browser Qt6::Test)
