@@ -72,8 +72,13 @@ QString QtUi::OpenFileDialog(const QString& title, const QString& filter) {
 }
 
 QString QtUi::SaveFileDialog(const QString& title, const QString& filter) {
+    return SaveFileDialogProposing(title, filter, QString());
+}
+
+QString QtUi::SaveFileDialogProposing(const QString& title, const QString& filter, const QString& proposedPath) {
     QFileDialog dialog(DialogParent(), title.isEmpty() ? QStringLiteral("Save As") : title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!proposedPath.isEmpty()) dialog.selectFile(proposedPath);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QtFilterFromPipes(filter));
     for (;;) {
@@ -110,6 +115,20 @@ void QtUi::ShowProgress(const QString& title, const QString& text, int maximum) 
     window->Setup(title, text, maximum);
     window->show();
     window->raise();
+}
+
+void QtUi::ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) {
+    QWidget* parent = owner ? owner : Windows().frmMain.data();
+    if (Windows().frmProgress && Windows().frmProgress->parentWidget() != parent) {
+        Windows().frmProgress->hide();
+        Windows().frmProgress->setParent(parent, Qt::Dialog); // owned by the window that asked
+    }
+    if (!Windows().frmProgress) Windows().frmProgress = new frmProgress(parent);
+    ShowProgress(title, text, maximum);
+}
+
+void QtUi::SetProgressCaption(const QString& caption) {
+    if (Windows().frmProgress) Windows().frmProgress->setWindowTitle(caption);
 }
 
 void QtUi::SetProgress(int value, const QString& text) {

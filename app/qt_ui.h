@@ -17,6 +17,10 @@ public:
     void ShowProgress(const QString& title, const QString& text, int maximum) override;
     void SetProgress(int value, const QString& text) override;
     void CloseProgress() override;
+    QString SaveFileDialogProposing(const QString& title, const QString& filter,
+                                    const QString& proposedPath) override;
+    void ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) override;
+    void SetProgressCaption(const QString& caption) override;
     void TraceLine(const QString& line) override;
 
 private:

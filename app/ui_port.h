@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QWidget;
+
 enum class MsgIcon { None, Information, Exclamation, Question, Critical };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
@@ -30,6 +32,20 @@ public:
     virtual void ShowProgress(const QString& title, const QString& text, int maximum) = 0;
     virtual void SetProgress(int value, const QString& text) = 0;
     virtual void CloseProgress() = 0;
+
+    // The save dialog opened on a proposed file (folder and name); by default the plain one.
+    virtual QString SaveFileDialogProposing(const QString& title, const QString& filter,
+                                            const QString& proposedPath) {
+        (void)proposedPath;
+        return SaveFileDialog(title, filter);
+    }
+    // The progress window owned by (and standing over) owner; null means the main window.
+    virtual void ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) {
+        (void)owner;
+        ShowProgress(title, text, maximum);
+    }
+    // A new caption for the open progress window.
+    virtual void SetProgressCaption(const QString& caption) { (void)caption; }
 
     // One finished trace line (time stamp included) for the trace window.
     virtual void TraceLine(const QString& line) = 0;

@@ -8,6 +8,8 @@
 class WindowForwarder : public WindowHooks {
 public:
     // ---- Data-port receiver (transfer/)
+    void EndDownload() override;
+    void EndThumbNail() override;
 
     // ---- Record console and live picture (console/)
 

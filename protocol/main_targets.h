@@ -18,6 +18,9 @@ struct MainTargets {
     // the connection ended or was made anew: closes and keeps the file as written, closes the
     // progress window, clears the transfer state and stops the data time-out. Idempotent.
     std::function<void()> abortTransfer;
+    // The "150" of a download or single-frame request has been handled (accepted or refused):
+    // data that reached the data port ahead of it is handed over now, in order (data-port receiver).
+    std::function<void()> releaseHeldData;
 };
 
 MainTargets& Targets();

@@ -231,6 +231,14 @@ void OnReplyLVST(const QString& line) {
         ReplyMessage(kTitlePreview, QStringLiteral("Cannot start preview image output."));
     } else {
         g_lngDataMode = 1;
+        // Every stream starts clean: both live buffers free, no frame half assembled, and the
+        // receiver waits for a chunk that begins with the signature (frame size 0).
+        g_lngFrameSize = 0;
+        g_lngFrameFill = 0;
+        g_intRecvBuf = 0;
+        g_intShowBuf = 0;
+        for (FrameBuffer& buffer : g_PreviewBuf)
+            buffer.inUse = 0;
         // The preview starts with the camera's own settings.
         g_GammaNew = g_Gamma;
         g_WBNew = g_WB;

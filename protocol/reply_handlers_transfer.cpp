@@ -6,6 +6,7 @@
 #include "app/ui_port.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
+#include "protocol/main_targets.h"
 #include "protocol/reply_common.h"
 #include "protocol/reply_handlers.h"
 #include "protocol/window_hooks.h"
@@ -39,6 +40,18 @@ template <typename End> void CloseRequest(End end) {
         RestartCommandTimeOut();
 }
 
+// Data that reached the data port before this "150" (or refusal) is handed over now, after the
+// data mode and the data time-out are in place.
+void ReleaseHeldData() {
+    if (Targets().releaseHeldData) Targets().releaseHeldData();
+}
+
+// A refused request brings no data: anything that arrived for it is only traced.
+void NoDataWillCome(bool download) {
+    (download ? g_blnDlDataWait : g_blnThumbDataWait) = false;
+    ReleaseHeldData();
+}
+
 } // namespace
 
 void OnReplyRQDL(const QString& line) {
@@ -54,10 +67,14 @@ void OnReplyRQDL(const QString& line) {
             g_lngDlInfo = frames;
             g_lngDlSize = bytes;
             StartTimer(MainParts().tmrDataTimeOut);
+            ReleaseHeldData();
             return; // the data and the closing reply follow
         }
+        // The camera sends its data and "226" all the same: the request stays in flight until that
+        // "226" (or the command time-out), so the "226" cannot land on the next command.
+        NoDataWillCome(true);
+        RestartCommandTimeOut();
         ReplyMessage(kTitleDownload, kMsgCommandInvalid);
-        FinishCommand();
         return;
     }
     if (code == QLatin1String("226")) {
@@ -65,6 +82,7 @@ void OnReplyRQDL(const QString& line) {
         CloseRequest([] { Hooks().EndDownload(); });
         return;
     }
+    NoDataWillCome(true);
     RefusalMessage(kTitleDownload, code);
     FinishCommand();
 }
@@ -77,6 +95,7 @@ void OnReplyThumbnailRQDL(const QString& line) {
                             QStringLiteral("Downloading ZRK data for thumbnail.\r\nWait..."));
         g_lngDataMode = 3;
         StartTimer(MainParts().tmrDataTimeOut);
+        ReleaseHeldData();
         return;
     }
     if (code == QLatin1String("226")) {
@@ -84,6 +103,7 @@ void OnReplyThumbnailRQDL(const QString& line) {
         CloseRequest([] { Hooks().EndThumbNail(); });
         return;
     }
+    NoDataWillCome(false);
     RefusalMessage(kTitleThumbnail, code);
     FinishCommand();
 }

@@ -48,7 +48,10 @@ TEST_F(TransferReplies, DownloadStartWithUnusableNumbersIsRefused) {
         EXPECT_EQ(ui.messages.value(0).title, "Download");
         EXPECT_EQ(g_lngDataMode, 0) << reply;
         EXPECT_EQ(g_lngDlSize, 7) << reply;
-        EXPECT_TRUE(Idle()) << reply;
+        // The camera still sends its "226": the request waits for it, timed by the command time-out.
+        EXPECT_EQ(InFlight(), "RQDL 0 10 5") << reply;
+        EXPECT_FALSE(g_blnDlDataWait) << reply;
+        ResetCommandChannel();
     }
     SendRQDL(kRequest);
     DispatchReply("150 5 2147483615"); // the largest that still fits with the headers

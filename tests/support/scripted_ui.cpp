@@ -33,7 +33,24 @@ QString ScriptedUi::OpenFileDialog(const QString&, const QString& filter) {
 
 QString ScriptedUi::SaveFileDialog(const QString&, const QString& filter) {
     dialogFilters << filter;
+    proposedPaths << QString();
     return Next(fileAnswers);
+}
+
+QString ScriptedUi::SaveFileDialogProposing(const QString&, const QString& filter, const QString& proposedPath) {
+    dialogFilters << filter;
+    proposedPaths << proposedPath;
+    return Next(fileAnswers);
+}
+
+void ScriptedUi::ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) {
+    progressOwner = owner;
+    ShowProgress(title, text, maximum);
+}
+
+void ScriptedUi::SetProgressCaption(const QString& caption) {
+    progressTitle = caption;
+    ++progressCaptionChanges;
 }
 
 QString ScriptedUi::FolderDialog(const QString&) {
@@ -54,6 +71,7 @@ void ScriptedUi::ShowProgress(const QString& title, const QString& text, int max
     progressText = text;
     progressMax = maximum;
     progressValue = 0;
+    ++progressShows;
 }
 
 void ScriptedUi::SetProgress(int value, const QString& text) {
@@ -76,6 +94,7 @@ QStringList ScriptedUi::MessageTexts() const {
 void ScriptedUi::Clear() {
     messages.clear();
     dialogFilters.clear();
+    proposedPaths.clear();
     traces.clear();
     answers.clear();
     fileAnswers.clear();

@@ -38,6 +38,9 @@ public:
     bool progressOpen = false;
     QString progressTitle, progressText;
     int progressMax = 0, progressValue = 0;
+    int progressShows = 0, progressCaptionChanges = 0;
+    QWidget* progressOwner = nullptr;
+    QStringList proposedPaths; // the file each save dialog proposed ("" when none)
 
     MsgResult MessageBox(const QString& title, const QString& text, MsgIcon icon,
                          MsgButtons buttons) override;
@@ -49,6 +52,10 @@ public:
     void ShowProgress(const QString& title, const QString& text, int maximum) override;
     void SetProgress(int value, const QString& text) override;
     void CloseProgress() override { progressOpen = false; }
+    QString SaveFileDialogProposing(const QString& title, const QString& filter,
+                                    const QString& proposedPath) override;
+    void ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) override;
+    void SetProgressCaption(const QString& caption) override;
     void TraceLine(const QString& line) override;
 
     // Texts of the messages shown so far.

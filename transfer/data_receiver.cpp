@@ -1,0 +1,126 @@
+#include "transfer/data_receiver.h"
+
+#include "app/main_window_parts.h"
+#include "app/shared_state.h"
+#include "app/trace.h"
+#include "protocol/command_ids.h"
+#include "protocol/reply_common.h"
+#include "transfer/held_data.h"
+#include "transfer/receiver_internals.h"
+
+#include <QTimer>
+
+namespace {
+
+int g_depth = 0; // > 0 while the receiver is handling a chunk (it may wait in a message box)
+
+// The request in flight has been sent and its "150" not yet handled: data now is its data.
+bool AwaitingFirstReply() {
+    if (g_lngDataMode != 0 || !g_blnCmdBusy) return false;
+    if (g_lngCurCmd == CommandId::RQDL) return g_blnFileFirst && g_blnDlDataWait;
+    if (IsDownloadCommand(g_lngCurCmd)) return g_blnThumbFirst && g_blnThumbDataWait;
+    return false;
+}
+
+void OnGap() {
+    if (g_lngDataMode == 1) {
+        receiver::LiveGap();
+    } else if (g_lngDataMode == 2 || g_lngDataMode == 3) {
+        // Joining the data across lost bytes would store a wrong file or picture: give it up; the
+        // time-outs end the request.
+        WriteTrace(QStringLiteral("Image data lost, request given up"));
+        g_lngDataMode = 0;
+    }
+}
+
+void Dispatch(const char* data, int32_t length) {
+    switch (g_lngDataMode) {
+    case 1:
+        RecvLiveData(data, length); // keeps the data time-out running while it drops chunks
+        return;
+    case 2:
+        receiver::StopDataTimeOut();
+        RecvDownloadData(data, length);
+        return;
+    case 3:
+        receiver::StopDataTimeOut();
+        RecvThumbNailData(data, length);
+        return;
+    case 0:
+        receiver::StopDataTimeOut();
+        WriteTrace(QStringLiteral("Invalid Data = ") + QString::number(length));
+        return;
+    default:
+        receiver::StopDataTimeOut();
+        return;
+    }
+}
+
+// Hands over held chunks in order, as long as nothing makes them wait again.
+void Drain() {
+    ++g_depth;
+    while (!held::Empty() && !AwaitingFirstReply()) {
+        const char* data = nullptr;
+        int32_t length = 0;
+        bool gapBefore = false;
+        held::Front(data, length, gapBefore);
+        const uint64_t generation = held::Generation();
+        if (gapBefore) OnGap();
+        Dispatch(data, length);
+        if (held::Generation() == generation) held::Pop(); // else an abort cleared it meanwhile
+    }
+    --g_depth;
+}
+
+} // namespace
+
+namespace receiver {
+
+void StartDataTimeOut() {
+    StartTimer(MainParts().tmrDataTimeOut);
+}
+
+void StopDataTimeOut() {
+    StopTimer(MainParts().tmrDataTimeOut);
+}
+
+void KeepDataTimeOutRunning() {
+    if (!TimerActive(MainParts().tmrDataTimeOut)) StartTimer(MainParts().tmrDataTimeOut);
+}
+
+void StartCommandTimeOut() {
+    StartTimer(MainParts().tmrComTimeOut);
+}
+
+} // namespace receiver
+
+void RecvImageData(const char* data, int32_t length) {
+    if (!data || length <= 0) return;
+    if (g_depth == 0 && held::Empty() && !held::GapPending() && !AwaitingFirstReply()) {
+        ++g_depth;
+        Dispatch(data, length);
+        --g_depth;
+        if (!held::Empty()) Drain(); // chunks that came in while a message box was up
+        return;
+    }
+    if (!held::Hold(data, length))
+        WriteTrace(QStringLiteral("Image data dropped, no room to hold it = ") + QString::number(length));
+    if (g_depth == 0) Drain();
+}
+
+void ReleaseHeldData() {
+    if (g_depth == 0) Drain(); // else the receiver, still inside a chunk, drains when it returns
+}
+
+void AbortTransfer() {
+    held::Clear();
+    receiver::CloseDataFile();
+    receiver::CloseDownloadProgress();
+    g_strSaveFile.clear();
+    g_lngDataMode = 0;
+    g_blnFileFirst = g_blnDlDataWait = g_blnDlReplyWait = false;
+    g_blnThumbFirst = g_blnThumbHeader = g_blnThumbDataWait = g_blnThumbReplyWait = false;
+    g_lngThumbFill = 0;
+    receiver::ResetLiveAssembly();
+    receiver::StopDataTimeOut();
+}

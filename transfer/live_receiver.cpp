@@ -1,0 +1,109 @@
+// Live frames: chunks are cut frame by frame into the two live buffers. A frame begins at a
+// chunk that begins with the signature, or right behind the previous frame in the same stream.
+// g_lngFrameSize 0 means no frame is being assembled: the stream waits for a chunk that begins
+// with the signature (stream start, after a busy buffer, after lost bytes).
+#include "app/image_library.h"
+#include "app/shared_state.h"
+#include "protocol/code_tables.h"
+#include "protocol/command_channel.h"
+#include "protocol/window_hooks.h"
+#include "transfer/data_receiver.h"
+#include "transfer/live_stats.h"
+#include "transfer/receiver_internals.h"
+
+#include <algorithm>
+
+namespace {
+
+LiveStats g_stats;
+
+// The frame being assembled is lost: count it and wait for the next signature. The data
+// time-out is not pushed back, so a display that never frees its buffer still ends in it.
+void DropUntilSignature() {
+    if (g_lngFrameSize > 0) ++g_stats.framesDropped;
+    g_lngFrameSize = 0;
+    g_lngFrameFill = 0;
+    receiver::KeepDataTimeOutRunning();
+}
+
+bool StartFrame() {
+    const int32_t size = FrameBytes(g_RecMode.ImageSize);
+    if (size > 0) g_lngFrameSize = size; // an unknown size index keeps the last size
+    if (g_lngFrameSize <= 0 || g_lngFrameSize > kFrameRecordMax) {
+        g_lngFrameSize = 0;
+        return false;
+    }
+    if (g_lngFrameFill > 0) ++g_stats.framesDropped; // a half frame abandoned
+    g_lngFrameFill = 0;
+    return true;
+}
+
+} // namespace
+
+const LiveStats& LiveCounters() {
+    return g_stats;
+}
+
+namespace receiver {
+
+void ResetLiveAssembly() {
+    g_lngFrameSize = 0;
+    g_lngFrameFill = 0;
+    g_intRecvBuf = 0;
+    g_intShowBuf = 0;
+    for (FrameBuffer& b : g_PreviewBuf)
+        b.inUse = 0;
+}
+
+void LiveGap() {
+    DropUntilSignature();
+}
+
+} // namespace receiver
+
+void RecvLiveData(const char* data, int32_t length) {
+    g_stats.bytesReceived += static_cast<uint64_t>(length);
+    const bool begins = receiver::BeginsWithSignature(data, length);
+    if (g_PreviewBuf[static_cast<size_t>(g_intRecvBuf & 1)].inUse != 0) {
+        DropUntilSignature(); // the display still holds the buffer this chunk would go to
+        return;
+    }
+    if (begins && !StartFrame()) {
+        receiver::KeepDataTimeOutRunning();
+        return;
+    }
+    if (g_lngFrameSize == 0) { // before the first signature of the stream
+        receiver::KeepDataTimeOutRunning();
+        return;
+    }
+    int32_t pos = 0;
+    while (pos < length) {
+        FrameBuffer& buf = g_PreviewBuf[static_cast<size_t>(g_intRecvBuf & 1)];
+        if (buf.inUse != 0 || !buf.address) {
+            DropUntilSignature(); // the next buffer is busy: the rest of the chunk goes
+            return;
+        }
+        const int32_t take = std::min(length - pos, g_lngFrameSize - g_lngFrameFill);
+        const int32_t filled =
+            ImageLib().writeImageBuf(buf.address, kFrameBufferBytes,
+                                     reinterpret_cast<const uint8_t*>(data + pos), g_lngFrameFill, take);
+        if (filled < 0) { // the copy failed: nothing of this frame can be trusted
+            DropUntilSignature();
+            return;
+        }
+        g_lngFrameFill = filled;
+        pos += take;
+        if (g_lngFrameFill < g_lngFrameSize) break;
+        buf.inUse = -1;
+        IncWrap(g_intRecvBuf, 0, 1);
+        g_lngFrameFill = 0;
+        ++g_stats.framesCompleted;
+        Hooks().ShowLiveImage();
+        // The display may have stopped the stream or run the abort meanwhile.
+        if (g_lngDataMode != 1 || g_lngFrameSize == 0) return;
+    }
+    if (begins || g_lngRunState == 3)
+        receiver::StartDataTimeOut();
+    else
+        receiver::StopDataTimeOut();
+}
