@@ -79,8 +79,9 @@ void LoadSettings() {
     const int32_t dataPort = ReadIniInt(QStringLiteral("TCP"), QStringLiteral("DataPort"), 4001);
     if (parts.ctrTCPCmd) parts.ctrTCPCmd->setServerPort(cmdPort);
     if (parts.ctrTCPData) parts.ctrTCPData->setServerPort(dataPort);
-    ApplyClientIP(clientIP);
+    // Tracing is decided first, so that a fallback below reaches the trace window.
     g_blnDebug = ReadIniInt(QStringLiteral("COMMON"), QStringLiteral("Debug"), 0) != 0;
+    ApplyClientIP(clientIP);
     const int32_t commandMs = ReadIniInt(QStringLiteral("TIMEOUT"), QStringLiteral("Command"), 60000);
     const int32_t dataMs = ReadIniInt(QStringLiteral("TIMEOUT"), QStringLiteral("Data"), 60000);
     // A non-positive interval would make the time-out fire at once; keep the default then.

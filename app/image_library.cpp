@@ -9,6 +9,10 @@ zrk::imagelib::ImageLibrary& ImageLib() {
 bool ReportImageLibraryUnavailable(int16_t status, const QString& title,
                                    const zrk::imagelib::ImageLibrary& library) {
     if (status != zrk::imagelib::kStatusUnavailable) return false;
-    Ui().MessageBox(title, QString::fromStdString(library.message()), MsgIcon::Exclamation, MsgButtons::Ok);
+    QString text = QString::fromStdString(library.message());
+    if (text.isEmpty()) // never an empty box, whatever the binding kept
+        text = QStringLiteral(
+            "The image library zrkimage cannot be used, so pictures cannot be shown or saved.");
+    Ui().MessageBox(title, text, MsgIcon::Exclamation, MsgButtons::Ok);
     return true;
 }

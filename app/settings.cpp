@@ -5,10 +5,21 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
+
+namespace {
+QString g_iniBaseName; // empty: the executable's own name
+} // namespace
+
+void SetIniBaseName(const QString& baseName) {
+    g_iniBaseName = baseName;
+}
 
 QString ComputeIniFile() {
     const QString exe = QCoreApplication::applicationFilePath();
-    const QString base = exe.isEmpty() ? QStringLiteral("Zrk1") : QFileInfo(exe).completeBaseName();
+    const QString base = !g_iniBaseName.isEmpty() ? g_iniBaseName
+                         : exe.isEmpty()          ? QStringLiteral("Zrk1")
+                                                  : QFileInfo(exe).completeBaseName();
     return g_strAppPath + base + QStringLiteral(".ini");
 }
 
@@ -19,10 +30,10 @@ std::string Bytes(const QString& s) {
 }
 } // namespace
 
-QString ReadIniString(const QString& section, const QString& key, const QString& def) {
+QString ReadIniString(const QString& section, const QString& key, const QString& def, int maxChars) {
     g_strIniFile = ComputeIniFile();
-    return QString::fromLatin1(
-        profile::GetString(Bytes(g_strIniFile), Bytes(section), Bytes(key), Bytes(def), kIniValueMax));
+    return QString::fromLatin1(profile::GetString(Bytes(g_strIniFile), Bytes(section), Bytes(key), Bytes(def),
+                                                  static_cast<std::size_t>(std::max(maxChars, 0))));
 }
 
 int32_t ReadIniInt(const QString& section, const QString& key, int32_t def) {

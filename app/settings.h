@@ -9,8 +9,12 @@ constexpr int kIniValueMax = 1022;
 
 // The settings file path for the running executable: g_strAppPath + base name + ".ini".
 QString ComputeIniFile();
+// Another program that shares these settings (zrkctl) reads them under this base name instead.
+void SetIniBaseName(const QString& baseName);
 
-QString ReadIniString(const QString& section, const QString& key, const QString& def);
+// At most maxChars characters of the trimmed value.
+QString ReadIniString(const QString& section, const QString& key, const QString& def,
+                      int maxChars = kIniValueMax);
 int32_t ReadIniInt(const QString& section, const QString& key, int32_t def);
 // 1 when written, 0 when the write failed.
 int32_t WriteIniString(const QString& section, const QString& key, const QString& value);

@@ -5,9 +5,11 @@
 #include "app/shared_state.h"
 #include "app/text_fields.h"
 #include "app/trace.h"
+#include "app/ui_port.h"
 #include "link/ctr.h"
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"
+#include "protocol/main_control.h"
 
 #include <QTimer>
 
@@ -15,6 +17,9 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 bool g_completionPending = false; // second line seen, data link not yet reported open
+bool g_readOutPending = false;    // the read-out is queued, the window still shows "connecting"
+bool g_inHandler = false;         // a reply handler is running (its message box may be open)
+QStringList g_deferredLines;      // lines that arrived while it ran, in order
 constexpr int16_t kMaxReplyLines = 1000;
 
 void StartCommandTimeOut() {
@@ -38,6 +43,15 @@ void OpenDataLink() {
     if (data) data->TCPConnect();
 }
 
+// The read-out has drained the ring: the connection is made even when its last queries (STAT,
+// NPIC) failed and never reached the reply that normally says so.
+void EndReadOutWhenDrained() {
+    if (!g_readOutPending || !g_blnLinkOpen || g_blnCmdBusy || g_intQueueRead != g_intQueueWrite) return;
+    g_readOutPending = false;
+    SetMainControls(1);
+    Ui().CloseNotice();
+}
+
 void CompleteConnection() {
     g_strConnectStage.clear();
     if (!g_blnLinkOpen) { // the read-out could not be queued yet
@@ -45,11 +59,34 @@ void CompleteConnection() {
         return;
     }
     g_completionPending = false;
+    // Whatever the lost link left armed (a transfer, the data time-out) ends here.
+    ConnectionCompleted();
     g_lngDataMode = 0;
     g_intShowBuf = 0;
     g_intRecvBuf = 0;
     ResetCommandChannel();
     QueueInitialReadOut();
+    // Armed only once all 17 are queued: a send lets replies in, and the ring may run dry
+    // between two of them.
+    g_readOutPending = true;
+    EndReadOutWhenDrained();
+}
+
+// The ring moves on past the command in flight; the next one goes out if the link allows.
+void AdvanceQueue() {
+    IncWrap(g_intQueueRead, 0, kCmdQueueSlots - 1);
+    g_blnCmdBusy = false;
+    g_lngCurCmd = 0;
+    if (g_blnLinkOpen) {
+        if (g_intQueueRead != g_intQueueWrite) SendNextCommand();
+        EndReadOutWhenDrained();
+        return;
+    }
+    while (g_intQueueRead != g_intQueueWrite) {
+        WriteTrace(QStringLiteral("※未送信コマンド") +
+                   g_CmdQueue[static_cast<std::size_t>(g_intQueueRead)].Text);
+        IncWrap(g_intQueueRead, 0, kCmdQueueSlots - 1);
+    }
 }
 
 } // namespace
@@ -73,6 +110,7 @@ void ResetCommandChannel() {
     g_intQueueWrite = 0;
     g_blnCmdBusy = false;
     g_lngCurCmd = 0;
+    g_readOutPending = false;
     // A multi-line reply cut off by a time-out must not go on collecting into the next connection.
     g_blnCollectLines = false;
     g_strReplyLines = QStringList{QString()};
@@ -100,7 +138,7 @@ void SendNextCommand() {
     g_lngCurCmd = entry.Id;
     if (IsDownloadCommand(entry.Id)) {
         if (g_lngCamMode != 0) { // the camera cannot download while it streams live
-            FinishCommand();
+            AdvanceQueue();
             return;
         }
         if (entry.Id == CommandId::RQDL) {
@@ -117,18 +155,10 @@ void SendNextCommand() {
 }
 
 void FinishCommand() {
-    IncWrap(g_intQueueRead, 0, kCmdQueueSlots - 1);
-    g_blnCmdBusy = false;
-    g_lngCurCmd = 0;
-    if (g_blnLinkOpen) {
-        if (g_intQueueRead != g_intQueueWrite) SendNextCommand();
-        return;
-    }
-    while (g_intQueueRead != g_intQueueWrite) {
-        WriteTrace(QStringLiteral("※未送信コマンド") +
-                   g_CmdQueue[static_cast<std::size_t>(g_intQueueRead)].Text);
-        IncWrap(g_intQueueRead, 0, kCmdQueueSlots - 1);
-    }
+    // Only the command in flight can be finished: a second call for it would let the read
+    // index run past the write index and lose the ring.
+    if (!g_blnCmdBusy) return;
+    AdvanceQueue();
 }
 
 void QueueInitialReadOut() {
@@ -152,6 +182,12 @@ void QueueInitialReadOut() {
 }
 
 void DispatchReply(const QString& line) {
+    if (g_inHandler) {
+        // A handler's message box lets the link deliver more lines; they wait until it has
+        // finished with its own reply, so the order of replies and commands stays matched.
+        g_deferredLines.append(line);
+        return;
+    }
     WriteTrace(QStringLiteral("<-") + line);
     if (line.startsWith(QStringLiteral("    ")) && g_blnCollectLines) {
         // The longest real reply has one line per region; a camera that never ends one is cut off.
@@ -179,37 +215,60 @@ void DispatchReply(const QString& line) {
     if (id <= 0 || id > CommandId::Last) return;
     const ReplyHandler& handler = ReplyHandlers()[static_cast<std::size_t>(id)];
     if (!handler) return;
+    g_inHandler = true;
     handler(line);
     if (id == CommandId::RMOD_Get) FinishCommand();
-    // A handler that started collecting continuation lines keeps the command in flight.
-    if (g_blnCollectLines && g_blnCmdBusy) StartCommandTimeOut();
+    g_inHandler = false;
+    // A command its handler keeps in flight (a multi-line reply, an interim line, a line it
+    // ignored) is still owed a reply: the time-out runs again. Transfers wait on the data
+    // time-out instead.
+    if (g_blnCmdBusy && g_lngCurCmd == id && !IsDownloadCommand(id)) StartCommandTimeOut();
+    while (!g_inHandler && !g_deferredLines.isEmpty())
+        DispatchReply(g_deferredLines.takeFirst());
+}
+
+void ClearDeferredReplies() {
+    g_deferredLines.clear();
 }
 
 void ReplyAssembler::Clear() {
     m_buffer.clear();
+    m_scanned = 0;
     m_discarding = false;
+}
+
+void ReplyAssembler::DropLongLine() {
+    WriteTrace(QStringLiteral("Reply line longer than ") + QString::number(kMaxLine) +
+               QStringLiteral(" characters dropped"));
 }
 
 void ReplyAssembler::Feed(const QString& chunk) {
     m_buffer += chunk;
+    // Only the new text (and a CR just before it) can hold a terminator not yet seen.
+    qsizetype from = m_scanned;
     for (;;) {
-        const qsizetype end = m_buffer.indexOf(kCrLf);
+        const qsizetype end = m_buffer.indexOf(kCrLf, from);
         if (end < 0) break;
         const QString line = m_buffer.left(end);
         m_buffer.remove(0, end + 2);
+        from = 0;
         if (m_discarding) {
-            m_discarding = false; // the tail of the dropped line
+            m_discarding = false; // the tail of a line already dropped and traced
+            continue;
+        }
+        // One rule however the bytes were cut: a line over the cap is never a reply.
+        if (line.size() > kMaxLine) {
+            DropLongLine();
             continue;
         }
         m_dispatch(line);
     }
-    if (m_buffer.size() > kMaxLine) {
-        WriteTrace(QStringLiteral("Reply line longer than ") + QString::number(kMaxLine) +
-                   QStringLiteral(" characters without CR LF dropped"));
-        // Keep a trailing CR: it may be the first half of the terminator.
-        const bool trailingCr = m_buffer.endsWith(u'\r');
-        m_buffer.clear();
-        if (trailingCr) m_buffer = QStringLiteral("\r");
+    // A trailing CR may be the first half of the terminator; it is not part of the line.
+    const bool trailingCr = m_buffer.endsWith(u'\r');
+    if (m_discarding || m_buffer.size() - (trailingCr ? 1 : 0) > kMaxLine) {
+        if (!m_discarding) DropLongLine();
         m_discarding = true;
+        m_buffer = trailingCr ? QStringLiteral("\r") : QString();
     }
+    m_scanned = m_buffer.isEmpty() ? 0 : m_buffer.size() - 1;
 }

@@ -29,9 +29,12 @@ void CompletePendingConnection();
 // Queues the 17 queries read out after every completed connection.
 void QueueInitialReadOut();
 
-// Splits the command link's text into lines ended by CR LF and dispatches each. A peer that
-// never ends its line cannot grow the buffer without bound: past kMaxLine characters the
-// unterminated line is dropped (with a trace line) up to its eventual CR LF.
+// Forgets reply lines held back while a handler ran (the command link connected anew).
+void ClearDeferredReplies();
+
+// Splits the command link's text into lines ended by CR LF and dispatches each. A line longer
+// than kMaxLine characters is dropped with one trace line, whether it came whole or in pieces;
+// a peer that never ends its line cannot grow the buffer past the cap.
 class ReplyAssembler {
 public:
     static constexpr int kMaxLine = 64 * 1024;
@@ -43,7 +46,10 @@ public:
     const QString& Pending() const { return m_buffer; }
 
 private:
+    void DropLongLine();
+
     std::function<void(const QString&)> m_dispatch;
     QString m_buffer;
+    qsizetype m_scanned = 0;   // where the search for the next CR LF resumes
     bool m_discarding = false; // inside an overlong line, waiting for its CR LF
 };

@@ -17,6 +17,9 @@ public:
         const auto type = event->type();
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
             return QObject::eventFilter(watched, event);
+        // Only the player and the preview window take the keys; elsewhere spin boxes, lists
+        // and text boxes need them as usual.
+        if (g_lngViewMode != 3 && g_lngViewMode != 4) return QObject::eventFilter(watched, event);
         const int id = HotKeyId(*static_cast<QKeyEvent*>(event));
         if (id < 0) return QObject::eventFilter(watched, event);
         // Swallowed at the first object that sees it (the window, then its focus widget would

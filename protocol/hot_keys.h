@@ -1,7 +1,7 @@
 // The eight navigation keys (Page Up, Page Down, Home, End, Left, Up, Right, Down without
-// modifiers) are the program's own from the main window's load to its unload: whichever window
-// has the focus, they go to the player (view mode 3) or the preview window (view mode 4) as ids
-// 0 to 7, and to nothing else.
+// modifiers): while the player (view mode 3) or the preview window (view mode 4) is the working
+// window they are the program's own, whichever window has the focus, and go to it as ids 0 to 7.
+// In every other view mode they reach the focused widget as usual.
 #pragma once
 
 #include <functional>

@@ -6,7 +6,9 @@ namespace {
 MainControl* g_control = nullptr;
 }
 
-void SetMainControl(MainControl* control) { g_control = control; }
+void SetMainControl(MainControl* control) {
+    g_control = control;
+}
 
 void SetMainControls(int state) {
     if (g_control) g_control->SetMainControls(state);
@@ -20,4 +22,9 @@ void CloseTCPCom() {
 void CloseingTCPCom() {
     if (g_control) g_control->CloseingTCPCom();
 }
-void UpdateLinkOpen() { g_blnLinkOpen = g_blnCmdOpen && g_blnDataOpen; }
+void ConnectionCompleted() {
+    if (g_control) g_control->ConnectionCompleted();
+}
+void UpdateLinkOpen() {
+    g_blnLinkOpen = g_blnCmdOpen && g_blnDataOpen;
+}

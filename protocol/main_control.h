@@ -14,6 +14,8 @@ public:
     virtual void CloseTCPCom() = 0;
     // "Camera connection lost. Cannot communicate.", then CloseTCPCom.
     virtual void CloseingTCPCom() = 0;
+    // The camera's second line completed a connection; the read-out is about to be queued.
+    virtual void ConnectionCompleted() {}
 };
 
 // Installs control (not owned); nullptr removes it.
@@ -23,5 +25,6 @@ void SetMainControls(int state);
 void UntickConnect();
 void CloseTCPCom();
 void CloseingTCPCom();
+void ConnectionCompleted();
 // g_blnLinkOpen = g_blnCmdOpen and g_blnDataOpen.
 void UpdateLinkOpen();

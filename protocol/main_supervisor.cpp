@@ -169,8 +169,12 @@ void MainSupervisor::ConnectTicked() {
     if (g_blnDataOpen) CloseDataPort();
     WriteTrace(QStringLiteral("Try Open Cmd Port") + Where(ctrTCPCmd));
     g_strConnectStage = QStringLiteral("tcpc-c");
+    m_reconnecting = false;
     BlockingWait(1000);
     ctrTCPCmd->TCPConnect();
+    // Connecting is never open-ended: a camera that accepts and then stays silent, or a data
+    // link that never opens, ends in the command time-out like an unanswered command.
+    tmrComTimeOut->start();
     Ui().ShowNotice(kComTitle, QStringLiteral("Connecting to camera.\r\nWait..."));
 }
 
@@ -178,7 +182,8 @@ void MainSupervisor::ConnectUnticked() {
     if (m_window) m_window->chkTCPConnect->setEnabled(false);
     tmrGetState->stop();
     tmrComTimeOut->stop();
-    tmrDataTimeOut->stop();
+    EndTransfers();
+    m_reconnecting = false;
     // A link still connecting is stopped as well, so it cannot come up behind an unticked box.
     if (g_blnCmdOpen || ctrTCPCmd->State(0) != 0) {
         CloseCmdPort();
@@ -217,16 +222,21 @@ void MainSupervisor::CloseDataPort() {
 void MainSupervisor::OnCmdConnect() {
     WriteTrace(QStringLiteral("Conect Cmd Port") + Where(ctrTCPCmd));
     m_receive.Clear();
+    ClearDeferredReplies();
     g_blnCmdOpen = true;
-    m_reconnect = true;
+    // Every working connection arms one silent reconnect; the reconnect's own link does not, so
+    // a camera that accepts and drops before completing the connection is given up on.
+    m_reconnect = !m_reconnecting;
     UpdateLinkOpen();
 }
 
 void MainSupervisor::OnCmdClosing() {
     WriteTrace(QStringLiteral("Close Cmd Port") + Where(ctrTCPCmd));
+    EndTransfers(); // nothing of a transfer survives its link
     if (m_reconnect) {
         // A working link was dropped: one silent attempt to bring it back.
         m_reconnect = false;
+        m_reconnecting = true;
         ctrTCPCmd->TCPClose(0);
         g_blnCmdOpen = false;
         if (g_blnDataOpen) {
@@ -239,6 +249,7 @@ void MainSupervisor::OnCmdClosing() {
         WriteTrace(QStringLiteral("Try Open Cmd Port") + Where(ctrTCPCmd));
         g_strConnectStage = QStringLiteral("tcpc-c");
         ctrTCPCmd->TCPConnect();
+        tmrComTimeOut->start(); // as when "Connect" is ticked
         return;
     }
     WriteTrace(QStringLiteral("Can't Open Cmd port") + Where(ctrTCPCmd));
@@ -290,8 +301,21 @@ void MainSupervisor::CloseTCPCom() {
     UntickConnect();
 }
 
+void MainSupervisor::ConnectionCompleted() {
+    m_reconnect = true;
+    m_reconnecting = false;
+    // A transfer of the lost link can never finish: its time-out must not end this connection.
+    EndTransfers();
+}
+
+void MainSupervisor::EndTransfers() {
+    tmrDataTimeOut->stop();
+    if (Targets().abortTransfer) Targets().abortTransfer();
+}
+
 void MainSupervisor::TimeOut(QTimer* timer, const QString& text) {
     timer->stop();
+    EndTransfers(); // no more data is taken in under the message
     g_blnMsgBoxOpen = true;
     Ui().MessageBox(kComTitle, text, MsgIcon::Information, MsgButtons::Ok);
     CloseTCPCom();

@@ -33,6 +33,7 @@ public:
     void UntickConnect() override;
     void CloseTCPCom() override;
     void CloseingTCPCom() override;
+    void ConnectionCompleted() override;
     void CloseCmdPort();
     void CloseDataPort();
 
@@ -52,6 +53,7 @@ private:
     void OnComTimeOut();
     void OnDataTimeOut();
     void TimeOut(QTimer* timer, const QString& text);
+    void EndTransfers();
 
     void OnRecord();
     void OnPlay();
@@ -62,8 +64,9 @@ private:
     QString Where(const ctr* link) const;
 
     QPointer<frmMain> m_window;
-    ReplyAssembler m_receive; // the command link's text not yet ending in CR LF
-    bool m_reconnect = false; // a working command link gets one silent reconnect
+    ReplyAssembler m_receive;    // the command link's text not yet ending in CR LF
+    bool m_reconnect = false;    // a working command link gets one silent reconnect
+    bool m_reconnecting = false; // that reconnect is under way: a drop before it completes is final
     bool m_unloaded = false;
 };
 

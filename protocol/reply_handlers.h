@@ -47,8 +47,9 @@ void OnReplyVERS(const QString& line);
 void OnReplyWBPR(const QString& line);
 
 // The camera's settings-memory backup in the settings file ("EPROM"/"Data"). A text the file
-// cannot give back unchanged (too long, line breaks, blanks at either end, characters outside
+// cannot give back unchanged (over kIniValueMax characters, line breaks, characters outside
 // 8-bit text) is refused and the stored backup kept; false then, and when the write failed.
+// Blanks at either end are kept (the value is stored in quotes), so it reads back exactly.
 bool SaveEpromBackup(const QString& text);
 QString ReadEpromBackup();
 

@@ -125,22 +125,39 @@ void OnReplyDRAM(const QString& line) {
     FinishCommand();
 }
 
+namespace {
+
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// The settings file trims blanks around a value; a value in double quotes keeps them, the
+// quotes being taken off again on reading. Quoted too: a text that itself starts and ends with
+// a quote, so that reading takes off only the pair added here.
+bool NeedsQuotes(const QString& text) {
+    if (text.isEmpty()) return false;
+    if (IsBlank(text.front()) || IsBlank(text.back())) return true;
+    return text.size() >= 2 && text.front() == u'"' && text.back() == u'"';
+}
+
+} // namespace
+
 bool SaveEpromBackup(const QString& text) {
-    // The settings file keeps one line per key, trims blanks around values and gives back at
-    // most kIniValueMax characters of 8-bit text: anything else would come back changed (or, with
-    // a line break, write lines of its own into the file).
+    // Refused: what the file cannot give back unchanged. A read returns at most kIniValueMax
+    // characters of 8-bit text on one line.
     if (text.size() > kIniValueMax) return false;
     for (QChar c : text)
-        if (c == u'\r' || c == u'\n' || c.unicode() > 0xFF) return false;
-    if (!text.isEmpty()) {
-        const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-        if (blank(text.front()) || blank(text.back())) return false;
-    }
-    return WriteIniString(QStringLiteral("EPROM"), QStringLiteral("Data"), text) != 0;
+        if (c == u'\r' || c == u'\n' || c == u'\0' || c.unicode() > 0xFF) return false;
+    const QString stored = NeedsQuotes(text) ? u'"' + text + u'"' : text;
+    return WriteIniString(QStringLiteral("EPROM"), QStringLiteral("Data"), stored) != 0;
 }
 
 QString ReadEpromBackup() {
-    return ReadIniString(QStringLiteral("EPROM"), QStringLiteral("Data"), QString());
+    QString value =
+        ReadIniString(QStringLiteral("EPROM"), QStringLiteral("Data"), QString(), kIniValueMax + 2);
+    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+        value = value.mid(1, value.size() - 2);
+    return value.left(kIniValueMax);
 }
 
 void OnReplyBKUP(const QString& line) {

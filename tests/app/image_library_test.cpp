@@ -31,6 +31,19 @@ TEST(ImageLibrary, AMissingLibraryBecomesAMessageNotACrash) {
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Play Control"));
     EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("zrkimage")))
         << ui.messages[0].text.toStdString();
+
+    // Every later call, of the same function or another, says the same thing again.
+    const ZRK_SURFACE surface{};
+    uint8_t frame[4] = {};
+    for (int call = 0; call < 3; ++call) {
+        status = 0;
+        if (call == 0) missing.combRgbFile("a.dat", "a.bmp", 200, 200, &off, 32, 0, &status);
+        if (call == 1) missing.combRgbLive(&surface, frame, 2, 2, 2, 2, nullptr, 100, &off, nullptr, &status);
+        if (call == 2) missing.combRgbThumbNail(&surface, frame, 2, 2, 2, 2, &off, nullptr, &status);
+        EXPECT_EQ(status, zrk::imagelib::kStatusUnavailable) << call;
+        EXPECT_TRUE(ReportImageLibraryUnavailable(status, QStringLiteral("Play Control"), missing));
+        EXPECT_EQ(ui.messages.last().text, ui.messages[0].text) << call;
+    }
 }
 
 } // namespace

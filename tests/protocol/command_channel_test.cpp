@@ -200,6 +200,44 @@ TEST_F(Channel, RmodQueryIsFinishedByTheChannel) {
     EXPECT_EQ(g_lngCurCmd, CommandId::STAT);
 }
 
+TEST_F(Channel, AStrayLineUnderAHandlersBoxCannotFinishACommandTwice) {
+    // The STAT handler's message box lets a stray line in before the handler finishes STAT.
+    ReplyHandlers()[CommandId::STAT] = [this](const QString& line) {
+        routed << QStringLiteral("24:") + line;
+        DispatchReply(QStringLiteral("200 stray")); // as the box's event loop would
+        FinishCommand();
+    };
+    RequestSTAT();
+    RequestDRAM();
+    DispatchReply(QStringLiteral("211 Idle"));
+    // The stray line waited for STAT to finish and then went to the command in flight.
+    EXPECT_EQ(routed, (QStringList{QStringLiteral("24:211 Idle"), QStringLiteral("4:200 stray")}));
+    EXPECT_EQ(g_intQueueRead, g_intQueueWrite);
+    EXPECT_FALSE(g_blnCmdBusy);
+
+    // With nothing in flight, FinishCommand changes nothing.
+    const int16_t read = g_intQueueRead;
+    FinishCommand();
+    FinishCommand();
+    EXPECT_EQ(g_intQueueRead, read);
+    RequestGAIN(); // and the ring still works
+    DispatchReply(QStringLiteral("200 3"));
+    EXPECT_EQ(routed.last(), QStringLiteral("5:200 3"));
+    EXPECT_EQ(g_intQueueRead, g_intQueueWrite);
+}
+
+TEST_F(Channel, ALineAHandlerIgnoresKeepsTheTimeOutRunning) {
+    ReplyHandlers()[CommandId::NPIC] = [this](const QString& line) { routed << line; }; // keeps it in flight
+    RequestNPIC();
+    DispatchReply(QStringLiteral("200 NPIC"));
+    EXPECT_TRUE(comTimeOut.isActive());
+    ReplyHandlers()[CommandId::RQDL] = [this](const QString& line) { routed << line; };
+    ResetCommandChannel();
+    SendRQDL({1, 1, 1});
+    DispatchReply(QStringLiteral("150 1 40128"));
+    EXPECT_FALSE(comTimeOut.isActive()); // a transfer runs on the data time-out
+}
+
 TEST(ReplyAssembler, SplitsOnCrLfOnly) {
     QStringList lines;
     ReplyAssembler a([&](const QString& l) { lines << l; });
@@ -213,6 +251,35 @@ TEST(ReplyAssembler, SplitsOnCrLfOnly) {
     EXPECT_EQ(a.Pending(), QStringLiteral("half\rline\nx"));
     a.Clear();
     EXPECT_TRUE(a.Pending().isEmpty());
+}
+
+TEST(ReplyAssembler, ALineOverTheCapIsDroppedHoweverItIsCut) {
+    ScriptedUi ui;
+    g_blnDebug = true;
+    const QString stream = QStringLiteral("200 A\r\n200 ") + QString(100000, u'x') +
+                           QStringLiteral("\r\n200 B\r\n") + QString(ReplyAssembler::kMaxLine, u'y') +
+                           QStringLiteral("\r\n");
+    const QString longest(ReplyAssembler::kMaxLine, u'y'); // at the cap: kept
+    struct Cut {
+        const char* name;
+        QList<int> sizes; // piece sizes, repeated until the stream is used up
+    };
+    for (const Cut& cut : {Cut{"whole", {int(stream.size())}}, Cut{"byte by byte", {1}}, Cut{"4 KiB", {4096}},
+                           Cut{"odd", {7, 65531, 3}}}) {
+        SCOPED_TRACE(cut.name);
+        ui.traces.clear();
+        QStringList lines;
+        ReplyAssembler a([&](const QString& l) { lines << l; });
+        for (qsizetype at = 0, i = 0; at < stream.size(); ++i) {
+            const qsizetype n = cut.sizes[i % cut.sizes.size()];
+            a.Feed(stream.mid(at, n));
+            at += n;
+        }
+        EXPECT_EQ(lines, (QStringList{QStringLiteral("200 A"), QStringLiteral("200 B"), longest}));
+        EXPECT_EQ(ui.traces.filter(QStringLiteral("characters dropped")).size(), 1);
+        EXPECT_TRUE(a.Pending().isEmpty());
+    }
+    g_blnDebug = false;
 }
 
 TEST(ReplyAssembler, AnEndlessLineIsDroppedAndAssemblyGoesOn) {

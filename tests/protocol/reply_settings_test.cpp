@@ -143,9 +143,8 @@ TEST_F(SettingsReplies, BackupTheSettingsFileCannotGiveBackIsRefusedAndTheOldOne
         QString(kIniValueMax + 1, u'A'), // would come back cut short
         "12\n[TCP]\nClientIP=10.0.0.9",  // would write lines of its own
         "12\r34",
-        " 12", // blanks at either end are trimmed on reading
-        "12 ",
         QString("12") + QChar(0x3042), // not 8-bit text
+        QString("12") + QChar(0),      // not text
     };
     for (const QString& text : refused) {
         ui.Clear();
@@ -157,9 +156,16 @@ TEST_F(SettingsReplies, BackupTheSettingsFileCannotGiveBackIsRefusedAndTheOldOne
     }
     EXPECT_EQ(ReadIniString("TCP", "ClientIP", "none"), "none");
 
-    SendBKUP();
-    DispatchReply("200 " + longest);
-    EXPECT_EQ(ReadEpromBackup(), longest);
+    // Everything else reads back exactly, blanks at the ends and quotes included.
+    const QStringList kept = {longest,  " 12",  "12 ",       "  ",
+                              "\"12\"", "\"12", "\t12 34\t", " " + QString(kIniValueMax - 2, u'A') + " ",
+                              ""};
+    for (const QString& text : kept) {
+        SendBKUP();
+        DispatchReply("200 " + text);
+        EXPECT_EQ(ReadEpromBackup(), text) << text.size();
+        EXPECT_EQ(ui.messages.last().text, "Data backup successfully compleated.");
+    }
 }
 
 TEST_F(SettingsReplies, RestoreComparesTheWholeCode) {

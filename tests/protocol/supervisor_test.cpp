@@ -248,13 +248,17 @@ TEST_F(Supervision, NavigationKeysGoOnlyToThePlayerOrThePreview) {
     QTest::keyClick(&edit, Qt::Key_Down);
     g_lngViewMode = 4;
     QTest::keyClick(&edit, Qt::Key_Home);
-    g_lngViewMode = 1; // record console open: nobody gets them, not even the focus widget
-    QTest::keyClick(&edit, Qt::Key_End);
-    QTest::keyClick(&edit, Qt::Key_Left, Qt::ShiftModifier); // with a modifier: an ordinary key
+    EXPECT_EQ(edit.text(), QString()); // taken from the focus widget
+    g_lngViewMode = 1;                 // record console open: the keys are the focus widget's own
+    QTest::keyClicks(&edit, QStringLiteral("bc"));
+    QTest::keyClick(&edit, Qt::Key_Home);
     QTest::keyClick(&edit, Qt::Key_A);
+    QTest::keyClick(&edit, Qt::Key_End);
+    QTest::keyClick(&edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(&edit, Qt::Key_D);
     EXPECT_EQ(player, (QList<int>{0, 7}));
     EXPECT_EQ(preview, QList<int>{2});
-    EXPECT_EQ(edit.text(), QStringLiteral("a"));
+    EXPECT_EQ(edit.text(), QStringLiteral("abd"));
     SetPlayerHotKeyHandler(nullptr);
     SetPreviewHotKeyHandler(nullptr);
 }
