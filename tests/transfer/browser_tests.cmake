@@ -4,4 +4,7 @@ zrk_add_test(zrk_browser_tests
   SOURCES
     ${_browser_tests}/browser_table_test.cpp
     ${_browser_tests}/preview_range_test.cpp
+    ${_browser_tests}/browser_window_test.cpp
+    ${_browser_tests}/preview_window_test.cpp
   LIBS zrk_test_support zrk_browser Qt6::Test)
+add_dependencies(zrk_browser_tests zrkimage)
