@@ -12,8 +12,19 @@ public:
     void EndThumbNail() override;
 
     // ---- Record console and live picture (console/)
+    void ConsoleShowRecordMode(const RecordMode& mode) override;
+    void ConsoleSizePreviewArea(int32_t imageSize) override;
+    void ConsoleShowRegionCounts() override;
+    void ConsoleUpdateButtons() override;
+    void ConsoleClearPicture() override;
+    void ConsoleShowGain(int32_t gainCode) override;
+    void ConsoleShowAnalogGain(int32_t analogGainCode) override;
+    void ShowLiveImage() override;
 
     // ---- Thumbnail browser and preview window (transfer/)
+    void DrawThumbNail(int32_t index) override;
+    void DrawPreviewFrame() override;
+    void PreviewPlaybackStep() override;
 
     // ---- Setup dialogs (console/)
 };

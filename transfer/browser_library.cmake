@@ -16,3 +16,7 @@ add_library(zrk_browser STATIC
 set_target_properties(zrk_browser PROPERTIES AUTOMOC ON)
 target_include_directories(zrk_browser PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(zrk_browser PUBLIC ${ZRK_BROWSER_DATAPATH} zrk_protocol zrk_core)
+# Start-up installs the browser with the other windows (InstallWindowForwarding).
+if(TARGET zrk_startup)
+  target_link_libraries(zrk_startup PUBLIC zrk_browser)
+endif()
