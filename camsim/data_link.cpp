@@ -51,6 +51,8 @@ void DataLink::attach(int fd) {
 void DataLink::close() {
     liveTimer_.stop();
     mode_ = Mode::Idle;
+    paused_ = false;
+    pauseAt_ = -1;
     pos_ = len_ = 0;
     if (fd_ < 0) return;
     // close() can run inside a notifier's own signal: disable now, delete later.
@@ -82,6 +84,12 @@ void DataLink::startDownload(int region, int first, int count) {
     pos_ = len_ = 0;
     trace(QStringLiteral("download region %1 frames %2..%3").arg(region).arg(first).arg(endIndex_ - 1));
     writeNotifier_->setEnabled(true);
+}
+
+void DataLink::resume() {
+    if (!paused_) return;
+    paused_ = false;
+    if (writeNotifier_ && mode_ == Mode::Download) writeNotifier_->setEnabled(true);
 }
 
 void DataLink::startLive() {
@@ -137,7 +145,9 @@ bool DataLink::loadNextFrame() {
     }
     len_ = static_cast<size_t>(renderFrame(settings, stamp, frame_.data()));
     pos_ = 0;
-    if (framesInTransfer_++ == opt_.faults.badMagicFrame) frame_[0] = 'X';
+    const int index = framesInTransfer_++;
+    if (index == opt_.faults.badMagicFrame || (mode_ == Mode::Download && index == spoilFrame_))
+        frame_[0] = 'X';
     return len_ > 0;
 }
 
@@ -145,6 +155,15 @@ void DataLink::pump() {
     int64_t budget = kBytesPerTurn;
     const Faults& f = opt_.faults;
     while (fd_ >= 0 && budget > 0) {
+        if (mode_ == Mode::Download && pauseAt_ >= 0 &&
+            (transferBytes_ >= pauseAt_ || (pos_ >= len_ && nextIndex_ >= endIndex_))) {
+            pauseAt_ = -1;
+            paused_ = true;
+            writeNotifier_->setEnabled(false);
+            trace(QStringLiteral("download paused after %1 bytes").arg(transferBytes_));
+            emit paused();
+            return;
+        }
         if (pos_ >= len_ && !loadNextFrame()) {
             writeNotifier_->setEnabled(false);
             if (mode_ == Mode::Download) {
@@ -172,6 +191,8 @@ void DataLink::pump() {
             }
             n = std::min<size_t>(n, static_cast<size_t>(left));
         }
+        if (mode_ == Mode::Download && pauseAt_ >= 0)
+            n = std::min<size_t>(n, static_cast<size_t>(std::max<int64_t>(pauseAt_ - transferBytes_, 1)));
         if (f.closeDataAfterBytes >= 0)
             n = std::min<size_t>(
                 n, static_cast<size_t>(std::max<int64_t>(f.closeDataAfterBytes - connectionBytes_, 0)));

@@ -28,11 +28,17 @@ public:
     void close();
 
     void startDownload(int region, int first, int count);
+    // Frame (within the next download) whose magic is spoiled; -1 for none.
+    void spoilFrame(int index) { spoilFrame_ = index; }
+    // The next download pauses once this many bytes are handed over (or all of them): paused().
+    void pauseAfter(int64_t bytes) { pauseAt_ = bytes; }
+    void resume();
     void startLive();
     void stopLive();
 
 signals:
     void downloadSent(); // every byte of the download has been handed to the socket
+    void paused();       // the download reached its pause point
     void disconnected();
 
 private:
@@ -60,6 +66,9 @@ private:
     int64_t transferBytes_ = 0;
     int64_t connectionBytes_ = 0;
     bool liveDue_ = false;
+    int spoilFrame_ = -1;
+    int64_t pauseAt_ = -1;
+    bool paused_ = false;
     uint32_t liveCounter_ = 0;
     QTimer liveTimer_;
     std::mt19937 rng_{20240607u};

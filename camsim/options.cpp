@@ -109,6 +109,32 @@ bool parseFault(const std::string& fault, Options& out, std::string& error) {
         f.badMagicFrame = 0;
         return p.size() == 1 || (p.size() == 2 && toInt(p[1], 0, 1 << 30, f.badMagicFrame)) ? true : bad();
     }
+    if (name == "data-before-150") {
+        f.dataBefore150 = INT64_MAX / 2;
+        return p.size() == 1 || (p.size() == 2 && toInt64(p[1], 0, INT64_MAX / 2, f.dataBefore150)) ? true
+                                                                                                    : bad();
+    }
+    if (name == "hold-226") {
+        f.hold226Ms = -1;
+        return p.size() == 1 || (p.size() == 2 && toInt(p[1], 0, 100000000, f.hold226Ms)) ? true : bad();
+    }
+    if (name == "error-reply") {
+        if (p.size() < 2 || p.size() > 3 || !toInt(p[1], 1, 1 << 30, f.errorRequest)) return bad();
+        if (p.size() == 3) {
+            int code = 0;
+            if (p[2].size() != 3 || !toInt(p[2], 100, 999, code)) return bad();
+            f.errorCode = p[2];
+        }
+        return true;
+    }
+    if (name == "announce-bytes") {
+        return p.size() == 2 && toInt64(p[1], -(int64_t{1} << 40), int64_t{1} << 40, f.announceDelta) ? true
+                                                                                                      : bad();
+    }
+    if (name == "bad-magic-request") {
+        if (p.size() < 2 || p.size() > 3 || !toInt(p[1], 1, 1 << 30, f.badMagicRequest)) return bad();
+        return p.size() == 2 || toInt(p[2], 0, 1 << 30, f.badMagicRequestFrame) ? true : bad();
+    }
     if (name == "stall-data") {
         f.stallDataAfter = 0;
         return p.size() == 1 || (p.size() == 2 && toInt64(p[1], 0, INT64_MAX / 2, f.stallDataAfter)) ? true
@@ -208,6 +234,12 @@ Faults (CMD is a command line prefix such as RMOD or "VERS MAIN", or * for every
   bad-magic[:N]            spoil the magic of frame N (default 0) of each download and of the live stream
   stall-data[:BYTES]       stop sending after BYTES bytes (default 0) of each download or live stream,
                            keep the connection open and never send "226"
+  data-before-150[:BYTES]  send BYTES (default all) of each download before its "150" line
+  hold-226[:MS]            hold "226" back MS milliseconds after the data (default: never send it)
+  error-reply:N[:CODE]     answer the N-th RQDL (counted from 1) with CODE (default 552), no data
+  announce-bytes:DELTA     the "150" line announces the bytes sent plus DELTA (negative: more data
+                           than announced)
+  bad-magic-request:N[:F]  spoil the magic of frame F (default 0) of the N-th RQDL only
 )";
 }
 

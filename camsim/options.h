@@ -27,6 +27,13 @@ struct Faults {
     bool early226 = false;
     int badMagicFrame = -1;      // frame index within each transfer whose magic is spoiled
     int64_t stallDataAfter = -1; // bytes of each transfer sent before the data port goes silent
+    int64_t dataBefore150 = -1;  // bytes of each download sent before its "150" line
+    int hold226Ms = -2;          // "226" held back: -2 not at all, -1 for good, else milliseconds
+    int errorRequest = 0;        // data request (RQDL, counted from 1) answered with errorCode instead
+    std::string errorCode = "552";
+    int64_t announceDelta = 0;    // the "150" announces the bytes sent plus this
+    int badMagicRequest = 0;      // data request (counted from 1) whose frame badMagicRequestFrame...
+    int badMagicRequestFrame = 0; // ...starts with "XRK"
 
     const ReplyFault* find(ReplyFault::Kind kind, const std::string& line) const;
 };

@@ -1,5 +1,7 @@
 #include "session.h"
 
+#include "tables.h"
+
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
@@ -25,11 +27,8 @@ Session::Session(Camera& camera, const Options& options, std::function<Now()> cl
       data_(camera, options, clock_) {
     connect(&commandServer_, &QTcpServer::newConnection, this, &Session::onCommandConnection);
     connect(&dataServer_, &DescriptorServer::descriptorReady, this, &Session::onDataDescriptor);
-    connect(&data_, &DataLink::downloadSent, this, [this] {
-        if (!awaitingSent_) return;
-        awaitingSent_ = false;
-        sendLine(std::string(kTransferDoneLine), {});
-    });
+    connect(&data_, &DataLink::downloadSent, this, &Session::onDownloadSent);
+    connect(&data_, &DataLink::paused, this, &Session::onDownloadPaused);
     connect(&data_, &DataLink::disconnected, this, [this] {
         awaitingSent_ = false; // an aborted download gets no "226"
         cam_.liveOutput = false;
@@ -115,6 +114,54 @@ void Session::onCommandGone() {
     discardingLine_ = false;
     blocked_ = false;
     awaitingSent_ = false;
+    heldLines_.clear();
+}
+
+void Session::onDownloadSent() {
+    if (!awaitingSent_) return;
+    const int hold = opt_.faults.hold226Ms;
+    if (hold == -1) {
+        trace("--", "\"226\" held back on purpose");
+        return; // the camera stays busy with this transfer until the client goes
+    }
+    if (hold >= 0) {
+        const quint64 id = connectionId_;
+        QTimer::singleShot(hold, this, [this, id] {
+            if (id == connectionId_) sendTransferDone();
+        });
+        return;
+    }
+    sendTransferDone();
+}
+
+void Session::sendTransferDone() {
+    if (!awaitingSent_) return;
+    awaitingSent_ = false;
+    sendLine(std::string(kTransferDoneLine), {});
+}
+
+void Session::onDownloadPaused() {
+    if (heldLines_.empty()) {
+        data_.resume();
+        return;
+    }
+    // The first data is on its way; the "150" follows a moment later, so the client surely sees
+    // data before it.
+    const quint64 id = connectionId_;
+    QTimer::singleShot(30, this, [this, id] {
+        if (id != connectionId_) return;
+        const std::vector<std::string> lines = std::move(heldLines_);
+        heldLines_.clear();
+        for (const std::string& l : lines)
+            sendLine(l, heldCommand_);
+        if (opt_.faults.early226)
+            sendLine(std::string(kTransferDoneLine), {});
+        else
+            awaitingSent_ = true;
+        blocked_ = false;
+        data_.resume();
+        processQueue();
+    });
 }
 
 void Session::onCommandReadable() {
@@ -163,8 +210,20 @@ void Session::processQueue() {
 
 void Session::handleLine(const std::string& line) {
     trace("<-", line);
-    const Reply reply = protocol_.handle(line, clock_(), data_.connected(), data_.busy() || awaitingSent_);
+    const bool dataRequest = line.compare(0, 4, "RQDL") == 0;
+    if (dataRequest) ++dataRequests_;
+    Reply reply = protocol_.handle(line, clock_(), data_.connected(), data_.busy() || awaitingSent_);
     const Faults& f = opt_.faults;
+    if (dataRequest && dataRequests_ == f.errorRequest) {
+        trace("--", "data request refused on purpose");
+        reply = Reply{};
+        reply.lines = {f.errorCode + " Request refused"};
+    }
+    if (reply.data == Reply::Data::Download && f.announceDelta != 0 && !reply.lines.empty()) {
+        const int64_t bytes =
+            static_cast<int64_t>(reply.count) * frameBytes(cam_.region(reply.region).rec.settings.imageSize);
+        reply.lines[0] = "150 " + std::to_string(reply.count) + " " + std::to_string(bytes + f.announceDelta);
+    }
     if (f.find(ReplyFault::Kind::Withhold, line)) {
         trace("--", "reply withheld");
         if (reply.data == Reply::Data::LiveStart) cam_.liveOutput = false;
@@ -186,9 +245,24 @@ void Session::handleLine(const std::string& line) {
 }
 
 void Session::deliver(const Reply& reply, const std::string& line) {
-    for (const std::string& l : reply.lines)
-        sendLine(l, line);
+    const Faults& f = opt_.faults;
+    const bool dataFirst = reply.data == Reply::Data::Download && f.dataBefore150 >= 0;
+    if (!dataFirst)
+        for (const std::string& l : reply.lines)
+            sendLine(l, line);
     if (!cmd_) return;
+    if (reply.data == Reply::Data::Download)
+        data_.spoilFrame(dataRequests_ == f.badMagicRequest ? f.badMagicRequestFrame : -1);
+    if (dataFirst) {
+        // The reply waits until the first data has left; later commands wait behind it.
+        heldLines_ = reply.lines;
+        heldCommand_ = line;
+        blocked_ = true;
+        data_.pauseAfter(f.dataBefore150);
+        data_.startDownload(reply.region, reply.first, reply.count);
+        afterCommand();
+        return;
+    }
     switch (reply.data) {
     case Reply::Data::Download:
         cmd_->flush(); // "150" should be on its way before the first data byte

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QTcpSocket;
 
@@ -50,6 +51,9 @@ private:
     void sendLine(const std::string& text, const std::string& command);
     void sendRaw(const QByteArray& bytes);
     void afterCommand();
+    void onDownloadPaused();
+    void onDownloadSent();
+    void sendTransferDone();
     void trace(const char* dir, const std::string& line) const;
 
     Camera& cam_;
@@ -68,6 +72,9 @@ private:
     quint64 connectionId_ = 0;  // tells timers of an old connection from the current one
     int64_t commandsAnswered_ = 0;
     int64_t commandBytes_ = 0;
+    int64_t dataRequests_ = 0;           // RQDL lines taken, for the faults aimed at one of them
+    std::vector<std::string> heldLines_; // reply lines of a download whose data goes first
+    std::string heldCommand_;
 };
 
 } // namespace zrkcam

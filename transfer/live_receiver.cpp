@@ -12,6 +12,7 @@
 #include "transfer/receiver_internals.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -38,6 +39,39 @@ bool StartFrame() {
     return true;
 }
 
+constexpr char kSignature[] = "ZRK";
+int32_t g_signatureSeen = 0; // leading signature bytes seen in chunks too short to be tested
+
+// While no frame is being assembled, a signature may arrive cut into chunks shorter than three
+// bytes (one byte per chunk, say). True when this chunk completes one: the frame is started with
+// the earlier bytes in place and the chunk follows them.
+bool SignatureFromPieces(const char* data, int32_t length) {
+    if (g_signatureSeen > 0) {
+        const int32_t need = 3 - g_signatureSeen;
+        const int32_t n = std::min(need, length);
+        if (std::memcmp(data, kSignature + g_signatureSeen, static_cast<size_t>(n)) == 0) {
+            if (n < need) {
+                g_signatureSeen += n;
+                return false;
+            }
+            const int32_t seen = g_signatureSeen;
+            g_signatureSeen = 0;
+            if (!StartFrame()) return false;
+            g_lngFrameFill = ImageLib().writeImageBuf(
+                g_PreviewBuf[static_cast<size_t>(g_intRecvBuf & 1)].address, kFrameBufferBytes,
+                reinterpret_cast<const uint8_t*>(kSignature), 0, seen);
+            if (g_lngFrameFill == seen) return true;
+            g_lngFrameSize = 0; // the copy failed
+            g_lngFrameFill = 0;
+            return false;
+        }
+        g_signatureSeen = 0;
+    }
+    if (length < 3 && std::memcmp(data, kSignature, static_cast<size_t>(length)) == 0)
+        g_signatureSeen = length;
+    return false;
+}
+
 } // namespace
 
 const LiveStats& LiveCounters() {
@@ -47,6 +81,7 @@ const LiveStats& LiveCounters() {
 namespace receiver {
 
 void ResetLiveAssembly() {
+    g_signatureSeen = 0;
     g_lngFrameSize = 0;
     g_lngFrameFill = 0;
     g_intRecvBuf = 0;
@@ -63,18 +98,24 @@ void LiveGap() {
 
 void RecvLiveData(const char* data, int32_t length) {
     g_stats.bytesReceived += static_cast<uint64_t>(length);
-    const bool begins = receiver::BeginsWithSignature(data, length);
+    bool begins = receiver::BeginsWithSignature(data, length);
     if (g_PreviewBuf[static_cast<size_t>(g_intRecvBuf & 1)].inUse != 0) {
+        g_signatureSeen = 0;
         DropUntilSignature(); // the display still holds the buffer this chunk would go to
         return;
     }
-    if (begins && !StartFrame()) {
-        receiver::KeepDataTimeOutRunning();
-        return;
-    }
-    if (g_lngFrameSize == 0) { // before the first signature of the stream
-        receiver::KeepDataTimeOutRunning();
-        return;
+    if (begins) {
+        g_signatureSeen = 0;
+        if (!StartFrame()) {
+            receiver::KeepDataTimeOutRunning();
+            return;
+        }
+    } else if (g_lngFrameSize == 0) { // no frame started since the stream began or lost bytes
+        begins = SignatureFromPieces(data, length);
+        if (!begins) {
+            receiver::KeepDataTimeOutRunning();
+            return;
+        }
     }
     int32_t pos = 0;
     while (pos < length) {

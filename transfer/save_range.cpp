@@ -8,10 +8,19 @@
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"
 #include "transfer/download_owner.h"
+#include "transfer/free_space_probe.h"
 #include "transfer/image_size.h"
 #include "zrk_data_file.h"
 
 #include <QDateTime>
+
+namespace {
+FreeSpaceProbe g_freeSpace = nullptr;
+} // namespace
+
+void SetFreeSpaceProbe(FreeSpaceProbe probe) {
+    g_freeSpace = probe;
+}
 
 bool DownloadBusy() {
     if (g_lngDataMode == 2) return true;
@@ -35,7 +44,7 @@ bool SaveRange(int32_t region, int32_t offset, int32_t count, int16_t idNumber, 
     if (path.isEmpty()) return false;
     // The file holds the two headers as well; a download that would fill the disk exactly is refused.
     const double needed = GetDownloadSize(g_RecMode.ImageSize, count) + ZRK_DATA_OFFSET;
-    if (needed >= GetFreeSpace(path)) {
+    if (needed >= (g_freeSpace ? g_freeSpace(path) : GetFreeSpace(path))) {
         Ui().MessageBox(QStringLiteral("Save"),
                         QStringLiteral("Not enough free space. Cannot save ZRK data file."),
                         MsgIcon::Information, MsgButtons::Ok);

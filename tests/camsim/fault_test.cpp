@@ -189,4 +189,72 @@ TEST_F(FaultTest, StalledDataPort) {
     EXPECT_EQ(c.command("STAT"), "213 Memory full"); // the command port still answers
 }
 
+TEST_F(FaultTest, DataBeforeTheStartReply) {
+    for (const char* fault : {"data-before-150:1000", "data-before-150"}) {
+        SCOPED_TRACE(fault);
+        start({fault});
+        CamClient client;
+        ASSERT_TRUE(client.open(*cam));
+        client.send("RQDL 0 3 2");
+        const qint64 first = std::string(fault).find(':') != std::string::npos ? 1000 : 80256;
+        // The first bytes come while the command port is still silent.
+        EXPECT_EQ(client.readData(first), expected(37, 2).left(first));
+        EXPECT_EQ(client.readLine(), "150 2 80256");
+        EXPECT_EQ(client.readData(80256 - first), expected(37, 2).mid(first));
+        EXPECT_EQ(client.readLine(), "226 Transfer complete");
+        EXPECT_EQ(client.command("STAT"), "213 Memory full");
+        cam.reset();
+    }
+}
+
+TEST_F(FaultTest, ClosingReplyHeldBack) {
+    start({"hold-226:300"});
+    ASSERT_TRUE(c.open(*cam));
+    EXPECT_EQ(c.command("RQDL 0 2 2"), "150 2 80256");
+    EXPECT_EQ(c.readData(80256), expected(38, 2));
+    EXPECT_TRUE(c.noLineFor(150)); // all data is out, the "226" is not
+    EXPECT_EQ(c.readLine(), "226 Transfer complete");
+
+    cam.reset();
+    start({"hold-226"});
+    CamClient never;
+    ASSERT_TRUE(never.open(*cam));
+    EXPECT_EQ(never.command("RQDL 0 1 1"), "150 1 40128");
+    EXPECT_EQ(never.readData(40128), expected(39, 1));
+    EXPECT_TRUE(never.noLineFor(300));
+    EXPECT_EQ(never.command("RQDL 0 1 1").substr(0, 3), "503"); // still busy with that transfer
+}
+
+TEST_F(FaultTest, OneChosenRequestIsRefusedOrSpoiled) {
+    start({"error-reply:2:551", "bad-magic-request:3:1"});
+    ASSERT_TRUE(c.open(*cam));
+    EXPECT_EQ(c.command("RQDL 0 1 1"), "150 1 40128");
+    EXPECT_EQ(c.readData(40128), expected(39, 1));
+    EXPECT_EQ(c.readLine(), "226 Transfer complete");
+    EXPECT_EQ(c.command("RQDL 0 1 1"), "551 Request refused");
+    EXPECT_TRUE(c.noDataFor(200));
+    EXPECT_EQ(c.command("RQDL 0 3 2"), "150 2 80256");
+    QByteArray got = c.readData(80256);
+    EXPECT_EQ(got.mid(40128, 3), QByteArray("XRK"));
+    got[40128] = 'Z';
+    EXPECT_EQ(got, expected(37, 2));
+    EXPECT_EQ(c.readLine(), "226 Transfer complete");
+    EXPECT_EQ(c.command("RQDL 0 1 1"), "150 1 40128"); // the fourth is sound again
+    EXPECT_EQ(c.readData(40128), expected(39, 1));
+}
+
+TEST_F(FaultTest, AnnouncedSizeDiffersFromTheData) {
+    for (const char* fault : {"announce-bytes:-100", "announce-bytes:5000"}) {
+        SCOPED_TRACE(fault);
+        start({fault});
+        CamClient client;
+        ASSERT_TRUE(client.open(*cam));
+        const bool more = std::string(fault).find(":-") != std::string::npos;
+        EXPECT_EQ(client.command("RQDL 0 2 2"), more ? "150 2 80156" : "150 2 85256");
+        EXPECT_EQ(client.readData(80256), expected(38, 2)); // the frames themselves are unchanged
+        EXPECT_EQ(client.readLine(), "226 Transfer complete");
+        cam.reset();
+    }
+}
+
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace zrkcam;
 
 namespace {
@@ -83,10 +85,44 @@ TEST(OptionsTest, FaultSwitches) {
     }
 }
 
+TEST(OptionsTest, DataPathFaultSwitches) {
+    struct Case {
+        const char* spec;
+        std::function<bool(const Faults&)> holds;
+    };
+    const Case good[] = {
+        {"data-before-150", [](const Faults& f) { return f.dataBefore150 > (int64_t{1} << 40); }},
+        {"data-before-150:0", [](const Faults& f) { return f.dataBefore150 == 0; }},
+        {"hold-226", [](const Faults& f) { return f.hold226Ms == -1; }},
+        {"hold-226:250", [](const Faults& f) { return f.hold226Ms == 250; }},
+        {"error-reply:3", [](const Faults& f) { return f.errorRequest == 3 && f.errorCode == "552"; }},
+        {"error-reply:1:550", [](const Faults& f) { return f.errorRequest == 1 && f.errorCode == "550"; }},
+        {"announce-bytes:-128", [](const Faults& f) { return f.announceDelta == -128; }},
+        {"bad-magic-request:2",
+         [](const Faults& f) { return f.badMagicRequest == 2 && f.badMagicRequestFrame == 0; }},
+        {"bad-magic-request:2:5", [](const Faults& f) { return f.badMagicRequestFrame == 5; }},
+    };
+    for (const Case& c : good) {
+        Options o;
+        std::string err;
+        ASSERT_TRUE(parseFault(c.spec, o, err)) << c.spec << ": " << err;
+        EXPECT_TRUE(c.holds(o.faults)) << c.spec;
+    }
+    for (const char* bad : {"data-before-150:-1", "hold-226:x", "error-reply", "error-reply:0",
+                            "error-reply:1:55", "error-reply:1:5x0", "announce-bytes", "announce-bytes:1:2",
+                            "bad-magic-request:0", "bad-magic-request:1:-2"}) {
+        Options p;
+        std::string err;
+        EXPECT_FALSE(parseFault(bad, p, err)) << bad;
+    }
+}
+
 TEST(OptionsTest, HelpDocumentsEveryFault) {
     const std::string help = helpText();
-    for (const char* name : {"delay:", "withhold:", "malformed:", "no-crlf:", "overlong:", "close-command:",
-                             "close-data:", "refuse", "chunk:", "early-226", "bad-magic", "stall-data"})
+    for (const char* name :
+         {"delay:", "withhold:", "malformed:", "no-crlf:", "overlong:", "close-command:", "close-data:",
+          "refuse", "chunk:", "early-226", "bad-magic", "stall-data", "data-before-150", "hold-226",
+          "error-reply:", "announce-bytes:", "bad-magic-request:"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
 }
 
