@@ -9,10 +9,12 @@
 #include "transfer/receiver_internals.h"
 
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
-int g_depth = 0; // > 0 while the receiver is handling a chunk (it may wait in a message box)
+int g_depth = 0;       // > 0 while the receiver is handling a chunk (it may wait in a message box)
+int64_t g_discard = 0; // rest of a refused frame record still to come
 
 // The request in flight has been sent and its "150" not yet handled: data now is its data.
 bool AwaitingFirstReply() {
@@ -92,10 +94,21 @@ void StartCommandTimeOut() {
     StartTimer(MainParts().tmrComTimeOut);
 }
 
+void DiscardNext(int64_t bytes) {
+    g_discard = std::max<int64_t>(bytes, 0);
+}
+
 } // namespace receiver
 
 void RecvImageData(const char* data, int32_t length) {
     if (!data || length <= 0) return;
+    if (g_discard > 0) {
+        const int32_t n = static_cast<int32_t>(std::min<int64_t>(g_discard, length));
+        g_discard -= n;
+        data += n;
+        length -= n;
+        if (length == 0) return;
+    }
     if (g_depth == 0 && held::Empty() && !held::GapPending() && !AwaitingFirstReply()) {
         ++g_depth;
         Dispatch(data, length);
@@ -114,6 +127,7 @@ void ReleaseHeldData() {
 
 void AbortTransfer() {
     held::Clear();
+    g_discard = 0;
     receiver::CloseDataFile();
     receiver::CloseDownloadProgress();
     g_strSaveFile.clear();

@@ -23,6 +23,10 @@ bool CloseDataFile();
 // The progress window of a download; closed with the download.
 void CloseDownloadProgress();
 
+// The next bytes of the data port, up to this many, still belong to a frame record the
+// receiver refused (no signature): they are dropped before anything else sees them.
+void DiscardNext(int64_t bytes);
+
 // The three-byte signature test of the start of a frame record.
 inline bool BeginsWithSignature(const char* data, int32_t length) {
     return length >= 3 && data[0] == 'Z' && data[1] == 'R' && data[2] == 'K';

@@ -20,7 +20,8 @@ namespace {
 
 constexpr int32_t kSignatureBytes = 3;
 std::array<char, kSignatureBytes> g_signature{};
-bool g_copyFailed = false; // a piece of this frame could not be copied: it is not drawn
+bool g_copyFailed = false;  // a piece of this frame could not be copied: it is not drawn
+int64_t g_requestBytes = 0; // bytes received for the request so far
 
 void Append(const char* data, int32_t length) {
     if (length <= 0) return;
@@ -52,6 +53,9 @@ void FrameComplete() {
 }
 
 void NoHeader() {
+    // The camera sends one whole record all the same: its rest must not be taken for the start of
+    // the next request's frame.
+    receiver::DiscardNext(FrameBytes(g_RecMode.ImageSize) - g_requestBytes);
     g_blnThumbHeader = false;
     g_blnThumbDataWait = false;
     g_lngDataMode = 0;
@@ -66,6 +70,8 @@ void NoHeader() {
 
 void RecvThumbNailData(const char* data, int32_t length) {
     if (!g_blnThumbDataWait) return; // the frame is complete; surplus goes
+    if (g_blnThumbFirst && (g_lngThumbFill <= 0 || g_lngThumbFill >= kSignatureBytes)) g_requestBytes = 0;
+    g_requestBytes += length;
     if (g_blnThumbFirst) {
         if (g_lngThumbFill < 0 || g_lngThumbFill >= kSignatureBytes) g_lngThumbFill = 0;
         const int32_t take = std::min(length, kSignatureBytes - g_lngThumbFill);

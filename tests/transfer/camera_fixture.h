@@ -1,0 +1,153 @@
+// The main window and the real data path against zrkcam: one recorded region of 40 frames of
+// 200 x 200, downloads through SaveRange, and the frames the camera sent re-created for comparison.
+#pragma once
+
+#include "app/app_state.h"
+#include "app/blocking_wait.h"
+#include "app/frame_buffers.h"
+#include "app/shared_state.h"
+#include "camsim/frame_render.h"
+#include "camsim/tables.h"
+#include "link/ctr.h"
+#include "protocol/command_channel.h"
+#include "protocol/command_set.h"
+#include "protocol/frm_main.h"
+#include "protocol/main_supervisor.h"
+#include "protocol/reply_handlers.h"
+#include "protocol/window_hooks.h"
+#include "tests/protocol/camera_process.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/wait.h"
+#include "transfer/data_receiver.h"
+#include "transfer/save_range.h"
+#include "transfer/transfer_install.h"
+#include "zrk_data_file.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <vector>
+
+class CameraHooks final : public WindowHooks {
+public:
+    QList<int> thumbnails; // slots drawn, in order
+    void EndDownload() override { ::EndDownload(); }
+    void EndThumbNail() override { ::EndThumbNail(); }
+    void DrawThumbNail(int32_t index) override { thumbnails << index; }
+};
+
+class AgainstCamera : public ::testing::Test {
+protected:
+    static constexpr int32_t kFrame = 40128;
+    static constexpr int kRecorded = 40;
+
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    CameraProcess camera;
+    CameraHooks hooks;
+    frmMain* window = nullptr;
+    MainSupervisor* sup = nullptr;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        SetAppPath(dir.path());
+        SetWaitScale(1);
+        g_blnDebug = true;
+        ASSERT_TRUE(AllocPreviewBuffers());
+        ASSERT_TRUE(AllocThumbnailBuffer());
+        InstallReplyHandlers();
+        window = new frmMain;
+        sup = new MainSupervisor(window);
+        InstallTransfer();
+        SetHooks(&hooks);
+        g_lngViewMode = 0;
+        sup->tmrDataTimeOut->setInterval(600);
+    }
+    void TearDown() override {
+        delete sup;
+        delete window;
+        for (auto& h : ReplyHandlers())
+            h = nullptr;
+        SetHooks(nullptr);
+        SetWaitScale(100);
+        g_blnDebug = false;
+        FreePreviewBuffers();
+        FreeThumbnailBuffer();
+    }
+
+    // Starts zrkcam with the recorded region and the given faults, and connects to it.
+    void Connect(const QStringList& faults = {}) {
+        const QString state = dir.filePath(QStringLiteral("camera.state"));
+        QFile f(state);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n");
+        f.close();
+        QStringList args{"--state", state};
+        for (const QString& fault : faults)
+            args << "--fault" << fault;
+        ASSERT_TRUE(camera.Start(args)) << camera.process.readAllStandardError().constData();
+        for (auto [link, port] :
+             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
+            link->setServerName(QStringLiteral("127.0.0.1"));
+            link->setServerPort(port);
+            link->SetServerData();
+        }
+        window->chkTCPConnect->setChecked(true);
+        ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000))
+            << ui.MessageTexts().join('|').toStdString();
+        ASSERT_EQ(g_RecMode.ImageSize, 0);
+    }
+    bool Connected() const { return window->cmdRec->isEnabled() && !ui.noticeOpen && g_blnLinkOpen; }
+    bool Disconnected() const {
+        return !window->chkTCPConnect->isChecked() && !g_blnCmdOpen && !g_blnDataOpen;
+    }
+
+    // SaveRange as the browser calls it, the dialog answered with path.
+    bool Save(const QString& path, int32_t offset, int32_t count, int16_t id = 4, int32_t trigger = -1) {
+        ui.fileAnswers = {path};
+        return SaveRange(0, offset, count, id, trigger);
+    }
+    bool DownloadDone() const { return g_strSaveFile.isEmpty() && !DownloadBusy() && !g_blnCmdBusy; }
+
+    static QByteArray Headers(int32_t dataBytes, int32_t frames, int32_t trigger, int16_t id) {
+        ZRK_DATA_FILE_HEADER file{};
+        file.signature[0] = 'Z';
+        file.signature[1] = 'R';
+        file.fileSize = dataBytes + ZRK_DATA_OFFSET;
+        file.dataOffset = ZRK_DATA_OFFSET;
+        ZRK_DATA_INFO_HEADER info{};
+        info.headerSize = ZRK_DATA_INFO_HEADER_SIZE;
+        info.frameCount = frames;
+        info.triggerFrame = trigger;
+        info.idNumber = id;
+        return QByteArray(reinterpret_cast<const char*>(&file), sizeof file) +
+               QByteArray(reinterpret_cast<const char*>(&info), sizeof info);
+    }
+    // The frame records the camera sends for an RQDL offset and count of the region.
+    static QByteArray Frames(int32_t offset, int32_t count) {
+        zrkcam::Recording rec;
+        rec.settings.imageSize = 0;
+        rec.settings.red = 190;
+        rec.settings.blue = 154;
+        rec.startEpochMs = zrkcam::toEpochSeconds({2010, 1, 2, 3, 0, 0}) * 1000;
+        rec.frames = kRecorded;
+        rec.triggerIndex = kRecorded - 1;
+        QByteArray out;
+        std::vector<uint8_t> buf(zrkcam::kMaxFrameBytes);
+        for (int i = 0; i < count; ++i) {
+            const int n = zrkcam::renderFrame(
+                rec.settings, zrkcam::recordedStamp(rec, 0, kRecorded - offset + i), buf.data());
+            out.append(reinterpret_cast<const char*>(buf.data()), n);
+        }
+        return out;
+    }
+    static QByteArray Read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    int Traces(const QString& needle) const { return ui.traces.filter(needle).size(); }
+};
