@@ -9,6 +9,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 QWidget* QtUi::DialogParent() {
     if (QWidget* active = QApplication::activeWindow()) return active;
@@ -141,4 +146,67 @@ void QtUi::CloseProgress() {
 
 void QtUi::TraceLine(const QString& line) {
     TraceWindow(true)->AddTraceLine(line);
+}
+
+namespace {
+
+// The export progress window: bar, text, "Cancel". Closing it counts as Cancel.
+class ExportProgressWindow final : public QWidget {
+public:
+    ExportProgressWindow() : QWidget(Windows().frmMain, Qt::Window | Qt::WindowTitleHint) {
+        setObjectName(QStringLiteral("frmConvertProgress"));
+        bar = new QProgressBar(this);
+        bar->setObjectName(QStringLiteral("ProgressBar"));
+        bar->setTextVisible(false);
+        label = new QLabel(this);
+        label->setObjectName(QStringLiteral("lblMsg"));
+        label->setAlignment(Qt::AlignCenter);
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        cancel->setObjectName(QStringLiteral("cmdCancel"));
+        cancel->setDefault(true);
+        QObject::connect(cancel, &QPushButton::clicked, this, [this] { cancelled = true; });
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(bar);
+        layout->addWidget(label);
+        layout->addWidget(cancel, 0, Qt::AlignHCenter);
+        setFixedSize(284, 112);
+    }
+    QProgressBar* bar;
+    QLabel* label;
+    bool cancelled = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        cancelled = true;
+        event->ignore(); // the export closes it once it has stopped
+    }
+};
+
+QPointer<ExportProgressWindow> g_exportProgress;
+
+} // namespace
+
+void QtUi::ShowExportProgress(const QString& title, const QString& text, int maximum) {
+    if (!g_exportProgress) g_exportProgress = new ExportProgressWindow;
+    g_exportProgress->setWindowTitle(title);
+    g_exportProgress->bar->setRange(0, maximum);
+    g_exportProgress->bar->setValue(0);
+    g_exportProgress->label->setText(text);
+    g_exportProgress->cancelled = false;
+    g_exportProgress->show();
+    g_exportProgress->raise();
+}
+
+void QtUi::SetExportProgress(int value, const QString& text) {
+    if (!g_exportProgress) return;
+    g_exportProgress->bar->setValue(value);
+    g_exportProgress->label->setText(text);
+}
+
+bool QtUi::ExportCancelled() {
+    return g_exportProgress && g_exportProgress->cancelled;
+}
+
+void QtUi::CloseExportProgress() {
+    if (g_exportProgress) g_exportProgress->hide();
 }

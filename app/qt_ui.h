@@ -21,6 +21,10 @@ public:
                                     const QString& proposedPath) override;
     void ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) override;
     void SetProgressCaption(const QString& caption) override;
+    void ShowExportProgress(const QString& title, const QString& text, int maximum) override;
+    void SetExportProgress(int value, const QString& text) override;
+    bool ExportCancelled() override;
+    void CloseExportProgress() override;
     void TraceLine(const QString& line) override;
 
 private:

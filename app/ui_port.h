@@ -47,6 +47,16 @@ public:
     // A new caption for the open progress window.
     virtual void SetProgressCaption(const QString& caption) { (void)caption; }
 
+    // The export progress window ("DIB Sequence Conversion", "AVI File Conversion"): a bar
+    // 0..maximum, a text under it and a "Cancel" button. ExportCancelled() turns true once the
+    // operator pressed Cancel or closed the window. By default nothing is shown and nothing cancels.
+    virtual void ShowExportProgress(const QString& title, const QString& text, int maximum) {
+        (void)title, (void)text, (void)maximum;
+    }
+    virtual void SetExportProgress(int value, const QString& text) { (void)value, (void)text; }
+    virtual bool ExportCancelled() { return false; }
+    virtual void CloseExportProgress() {}
+
     // One finished trace line (time stamp included) for the trace window.
     virtual void TraceLine(const QString& line) = 0;
 };

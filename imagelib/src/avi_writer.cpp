@@ -20,6 +20,7 @@ constexpr uint32_t kIx00Header = 32;     // standard index: chunk header + 24 by
 constexpr uint32_t kSuperHeader = 32;    // super index: chunk header + 24 bytes
 constexpr uint32_t kDmlhBytes = 248;     // extended header: total frames + reserved
 constexpr std::size_t kIndexBatch = 256; // index entries built per write
+constexpr uint64_t kWriteBackStretch = uint64_t{32} << 20;
 
 void le16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -235,7 +236,28 @@ int AviWriter::writeFrame(const uint8_t* pixels) {
     pos_ = start + length;
     ++s->frames;
     ++total_;
+    streamToDisk();
     return ZRK_STATUS_OK;
+}
+
+void AviWriter::streamToDisk() {
+    uint64_t* end = stretchEnd_ + 1; // stretchEnd_[0]: where the oldest stretch in flight begins
+    const uint64_t started = stretches_ ? end[stretches_ - 1] : stretchEnd_[0];
+    if (pos_ - started < kWriteBackStretch) return;
+    // Start the newest stretch on its way. Once enough are in flight, wait for the oldest and let its
+    // pages go. Errors here are not final: the data stays dirty and the flush in finish() reports them.
+    ::sync_file_range(fd_, static_cast<off_t>(started), static_cast<off_t>(pos_ - started),
+                      SYNC_FILE_RANGE_WRITE);
+    end[stretches_++] = pos_;
+    if (stretches_ < kStretchesInFlight) return;
+    const auto from = static_cast<off_t>(stretchEnd_[0]),
+               length = static_cast<off_t>(end[0] - stretchEnd_[0]);
+    ::sync_file_range(fd_, from, length,
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+    ::posix_fadvise(fd_, from, length, POSIX_FADV_DONTNEED);
+    for (unsigned k = 0; k < stretches_; ++k)
+        stretchEnd_[k] = stretchEnd_[k + 1];
+    --stretches_;
 }
 
 bool AviWriter::writeIx00(Segment& s) {
@@ -317,7 +339,8 @@ int AviWriter::finish() {
     // count them all.
     ok = ok && put32At(avihFrames_, extended ? segment_[0].frames : total_);
     ok = ok && put32At(strhLength_, total_) && put32At(dmlhFrames_, total_);
-    // A failed close can be the first report of a failed write.
+    // The movie is finished only once it is on the disk: a write-back failure is reported, not lost.
+    if (ok && ::fdatasync(fd_) != 0) ok = false;
     if (::close(fd_) != 0) ok = false;
     fd_ = -1;
     return ok ? ZRK_STATUS_OK : ZRK_STATUS_AVI_WRITE;

@@ -66,12 +66,17 @@ private:
     bool writeIdx1(const Segment& s);
     bool closeSegment(Segment& s, bool extended);
     uint64_t segmentBytesWith(const Segment& s, uint32_t frames) const;
+    void streamToDisk();
 
     int fd_ = -1;
     AviFormat format_{};
     uint64_t limit_ = kAviSegmentLimit;
     uint64_t pos_ = 0;
     uint32_t total_ = 0;
+    // Ends of the stretches on their way to the disk, oldest first; the file below the first is on it.
+    static constexpr unsigned kStretchesInFlight = 4;
+    uint64_t stretchEnd_[kStretchesInFlight + 1]{};
+    unsigned stretches_ = 0;
     unsigned segments_ = 0;
     uint64_t avihFrames_ = 0; // positions of the header fields patched at the end
     uint64_t strhLength_ = 0;

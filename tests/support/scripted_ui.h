@@ -58,6 +58,27 @@ public:
     void SetProgressCaption(const QString& caption) override;
     void TraceLine(const QString& line) override;
 
+    // Export progress window: every distinct text shown, in order; cancelled when exportCancelWhen says.
+    bool exportProgressOpen = false;
+    QString exportProgressTitle;
+    QStringList exportProgressTexts;
+    int exportProgressMax = 0, exportProgressValue = 0, exportProgressShows = 0;
+    std::function<bool()> exportCancelWhen;
+    void ShowExportProgress(const QString& title, const QString& text, int maximum) override {
+        exportProgressOpen = true;
+        exportProgressTitle = title;
+        exportProgressTexts = QStringList{text};
+        exportProgressMax = maximum;
+        exportProgressValue = 0;
+        ++exportProgressShows;
+    }
+    void SetExportProgress(int value, const QString& text) override {
+        exportProgressValue = value;
+        if (exportProgressTexts.isEmpty() || exportProgressTexts.back() != text) exportProgressTexts << text;
+    }
+    bool ExportCancelled() override { return exportCancelWhen && exportCancelWhen(); }
+    void CloseExportProgress() override { exportProgressOpen = false; }
+
     // Texts of the messages shown so far.
     QStringList MessageTexts() const;
     void Clear();

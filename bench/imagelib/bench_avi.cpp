@@ -1,0 +1,196 @@
+// CombRGB_AVI on a whole camera memory (2,047 frames of 512 x 512) against two peers in the same run:
+// ffmpeg on one thread turning the same raw mosaic frames (bayer_bggr8) into an uncompressed 24-bit
+// AVI, and a plain write of the movie's byte count to the same disk. Every run ends with its output on
+// the disk (CombRGB_AVI flushes the movie itself; the peers are flushed with fdatasync), so all three
+// are timed to the same point. Prints frames per second and the ratios at the end.
+// Files go to ZRK_BENCH_DIR (default: the temporary folder) and are removed.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+#include "imagelib/include/zrk_data_file.h"
+#include "imagelib/include/zrkimage.h"
+
+namespace {
+
+constexpr unsigned kFrames = 2047, kSide = 512, kRate = 30;
+constexpr std::size_t kRaw = std::size_t{kSide} * kSide;
+
+std::filesystem::path folder() {
+    const char* dir = std::getenv("ZRK_BENCH_DIR");
+    return dir && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
+}
+std::string path(const char* name) {
+    return (folder() / name).string();
+}
+
+void flush(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        ::fdatasync(fd);
+        ::close(fd);
+    }
+}
+
+// The same mosaic frames as a data file (for us) and as bare raw frames (for ffmpeg).
+void makeInputs() {
+    static bool made = false;
+    if (made) return;
+    made = true;
+    std::vector<uint8_t> raw(kRaw);
+    std::mt19937 rng(7);
+    for (unsigned y = 0; y < kSide; ++y)
+        for (unsigned x = 0; x < kSide; ++x)
+            raw[y * kSide + x] = static_cast<uint8_t>((x / 2 + y / 3) ^ (rng() & 15));
+    FILE* data = std::fopen(path("bench_avi.dat").c_str(), "wb");
+    FILE* bare = std::fopen(path("bench_avi.raw").c_str(), "wb");
+    ZRK_DATA_FILE_HEADER file{
+        {'Z', 'R'}, static_cast<int32_t>(ZRK_DATA_OFFSET + (kRaw + 128) * kFrames), ZRK_DATA_OFFSET};
+    ZRK_DATA_INFO_HEADER info{ZRK_DATA_INFO_HEADER_SIZE, kFrames, -1, 0, {}};
+    std::fwrite(&file, sizeof file, 1, data);
+    std::fwrite(&info, sizeof info, 1, data);
+    ZRK_FRAME_HEADER header{};
+    std::memcpy(header.magic, "ZRK", 4);
+    header.width = header.height = kSide;
+    header.redGain = header.greenGain = header.blueGain = 128;
+    header.gamma = 100;
+    for (unsigned i = 0; i < kFrames; ++i) {
+        raw[i % kRaw] ^= 0x55; // frames differ
+        std::fwrite(&header, sizeof header, 1, data);
+        std::fwrite(raw.data(), 1, raw.size(), data);
+        std::fwrite(raw.data(), 1, raw.size(), bare);
+    }
+    std::fclose(data);
+    std::fclose(bare);
+    // On the disk before any timing starts, so that their write-back does not land in a run.
+    flush(path("bench_avi.dat"));
+    flush(path("bench_avi.raw"));
+}
+
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+std::map<std::string, std::vector<double>> g_fps;
+uint64_t g_movieBytes = uint64_t{kFrames} * (kRaw * 3 + 8) + 64 * 1024;
+
+void record(benchmark::State& state, const std::string& name, double secs) {
+    state.SetIterationTime(secs);
+    g_fps[name].push_back(kFrames / secs);
+}
+
+void ours(benchmark::State& state, bool sync) {
+    makeInputs();
+    const std::string avi = path("bench_avi_ours.avi");
+    long grown = 0;
+    for (auto _ : state) {
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        const auto start = std::chrono::steady_clock::now();
+        int16_t status = 0;
+        if (!CombRGB_AVI(nullptr, path("bench_avi.dat").c_str(), avi.c_str(), kSide, kSide, nullptr, 32, 0,
+                         kFrames - 1, kRate, &status))
+            state.SkipWithError(("CombRGB_AVI status " + std::to_string(status)).c_str());
+        (void)sync; // the movie is on the disk when CombRGB_AVI returns
+        record(state, "ours/synced", seconds(start));
+        ::getrusage(RUSAGE_SELF, &after);
+        grown = std::max(grown, after.ru_maxrss - before.ru_maxrss);
+        g_movieBytes = std::filesystem::file_size(avi);
+        std::filesystem::remove(avi);
+    }
+    state.counters["fps"] = benchmark::Counter(kFrames, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["maxrss_growth_kB"] = static_cast<double>(grown);
+}
+
+void ffmpeg(benchmark::State& state, bool sync) {
+    makeInputs();
+    const std::string avi = path("bench_avi_ffmpeg.avi");
+    const std::string command = "ffmpeg -nostdin -v error -y -threads 1 -filter_threads 1 -f rawvideo "
+                                "-pix_fmt bayer_bggr8 -s 512x512 -r 30 -i '" +
+                                path("bench_avi.raw") + "' -c:v rawvideo -pix_fmt bgr24 '" + avi + "'";
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0) state.SkipWithError("ffmpeg failed (is it installed?)");
+        if (sync) flush(avi);
+        record(state, sync ? "ffmpeg/synced" : "ffmpeg/cached", seconds(start));
+        std::filesystem::remove(avi);
+    }
+    state.counters["fps"] = benchmark::Counter(kFrames, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The disk's own speed: the movie's byte count in frame-sized writes.
+void plainWrite(benchmark::State& state, bool sync) {
+    const std::string file = path("bench_avi_plain.bin");
+    std::vector<uint8_t> block(kRaw * 3 + 8, 0x5a);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (uint64_t left = g_movieBytes; left > 0;) {
+            const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(left, block.size()));
+            if (::write(fd, block.data(), n) != static_cast<ssize_t>(n)) {
+                state.SkipWithError("write failed");
+                break;
+            }
+            left -= n;
+        }
+        if (sync) ::fdatasync(fd);
+        ::close(fd);
+        record(state, sync ? "disk/synced" : "disk/cached", seconds(start));
+        std::filesystem::remove(file);
+    }
+    state.counters["fps"] = benchmark::Counter(kFrames, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (bool sync : {true}) {
+        const std::string mode = "/synced";
+        benchmark::RegisterBenchmark(("CombRGB_AVI/2047x512x512" + mode).c_str(), ours, sync)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("ffmpeg_1thread/2047x512x512" + mode).c_str(), ffmpeg, sync)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("plain_write/same_bytes" + mode).c_str(), plainWrite, sync)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    for (const char* mode : {"synced"}) {
+        const double us = median(g_fps[std::string("ours/") + mode]);
+        const double ff = median(g_fps[std::string("ffmpeg/") + mode]);
+        const double disk = median(g_fps[std::string("disk/") + mode]);
+        if (us > 0 && ff > 0 && disk > 0)
+            std::printf("%s: CombRGB_AVI %.0f fps, ffmpeg %.0f fps (x%.2f), plain write %.0f fps "
+                        "(CombRGB_AVI at %.0f%% of it; %.0f MB/s vs %.0f MB/s)\n",
+                        mode, us, ff, us / ff, disk, 100 * us / disk, us * g_movieBytes / kFrames / 1e6,
+                        disk * g_movieBytes / kFrames / 1e6);
+    }
+    for (const char* name : {"bench_avi.dat", "bench_avi.raw"})
+        std::filesystem::remove(path(name));
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,195 @@
+#include "playback/export_run.h"
+
+#include "app/file_utils.h"
+#include "app/image_library.h"
+#include "app/shared_state.h"
+#include "app/ui_port.h"
+#include "playback/playback_state.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <sys/stat.h>
+
+namespace {
+
+bool g_running = false;
+bool g_cancelRequested = false;
+
+const QString kBitmapTitle = QStringLiteral("DIB Sequences Conversion");
+const QString kAviTitle = QStringLiteral("AVI File Conversion");
+
+// Marks the export as running for one scope.
+class RunningExport {
+public:
+    RunningExport() {
+        g_running = true;
+        g_cancelRequested = false;
+    }
+    ~RunningExport() {
+        Ui().CloseExportProgress();
+        g_running = false;
+    }
+};
+
+bool Cancelled() {
+    const bool pressed = Ui().ExportCancelled(); // first, so that a close it brings about counts now
+    return pressed || g_cancelRequested;
+}
+
+// Whether target is the data file itself under another name (a link or another path).
+bool IsDataFile(const QString& target) {
+    struct stat data {
+    }, other{};
+    return ::stat(Playback().file.path.toLocal8Bit().constData(), &data) == 0 &&
+           ::stat(target.toLocal8Bit().constData(), &other) == 0 && data.st_dev == other.st_dev &&
+           data.st_ino == other.st_ino;
+}
+
+void Message(const QString& title, const QString& text) {
+    Ui().MessageBox(title, text, MsgIcon::Information, MsgButtons::Ok);
+}
+
+QString BitmapName(int32_t frame) {
+    return Playback().exportFolder + QStringLiteral("%1.bmp").arg(frame, 5, 10, QLatin1Char('0'));
+}
+
+void ReportBitmapFailure(int16_t status) {
+    if (ReportImageLibraryUnavailable(status, kBitmapTitle)) return;
+    switch (status) {
+    case ZRK_STATUS_READ:
+        Message(kBitmapTitle, QStringLiteral("Cannot read ZRK file."));
+        break;
+    case ZRK_STATUS_WRITE:
+        Message(kBitmapTitle, QStringLiteral("Cannot write to file."));
+        break;
+    case ZRK_STATUS_MAGIC:
+        Message(kBitmapTitle, QStringLiteral("No header in ZRK data."));
+        break;
+    default:
+        break;
+    }
+}
+
+void ReportAviFailure(int16_t status) {
+    if (ReportImageLibraryUnavailable(status, kAviTitle)) return;
+    QString text;
+    switch (status) {
+    case ZRK_STATUS_READ: // a frame that cannot be read is said, not silently cut off
+        text = QStringLiteral("Cannot read ZRK file.");
+        break;
+    case ZRK_STATUS_MAGIC:
+        text = QStringLiteral("No header in ZRK data.");
+        break;
+    case ZRK_STATUS_DIALOG:
+        text = QStringLiteral("Cannot display progress dialog box.");
+        break;
+    case ZRK_STATUS_AVI_LIBRARY:
+        text = QStringLiteral("Cannot initialize AVIFile library.");
+        break;
+    case ZRK_STATUS_AVI_OPEN:
+        text = QStringLiteral("Cannot open AVI file.");
+        break;
+    case ZRK_STATUS_AVI_STREAM:
+        text = QStringLiteral("Cannot create new stream.");
+        break;
+    case ZRK_STATUS_AVI_FORMAT:
+        text = QStringLiteral("Cannot set format of stream.");
+        break;
+    case ZRK_STATUS_AVI_WRITE:
+        text = QStringLiteral("Cannot data to stream.");
+        break;
+    default: // 7: the operator cancelled
+        return;
+    }
+    Message(kAviTitle, text);
+}
+
+// The movie's progress: the window's bar and text, the events that make Cancel work.
+int32_t ReportAviProgress(void*, uint32_t done, uint32_t total) {
+    if (done > 0 && total > 0) {
+        const auto percent = static_cast<int>(uint64_t{done} * 100 / total);
+        Ui().SetExportProgress(static_cast<int>(done), QStringLiteral("%1% completed.").arg(percent));
+    }
+    QCoreApplication::processEvents();
+    return Cancelled() ? 1 : 0;
+}
+
+} // namespace
+
+bool ExportRunning() {
+    return g_running;
+}
+
+void RequestExportCancel() {
+    if (g_running) g_cancelRequested = true;
+}
+
+void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {
+    if (g_running || interval < 1 || start > end) return;
+    const PlaybackState& state = Playback();
+    const PlayFile& file = state.file;
+    // No bitmap may land on the data file: refused before the first one is written.
+    for (int64_t frame = start; frame <= end; frame += interval) {
+        if (IsDataFile(BitmapName(static_cast<int32_t>(frame)))) {
+            Message(kBitmapTitle, QStringLiteral("Cannot write to file."));
+            return;
+        }
+    }
+    RunningExport running;
+    const int maximum = (end - start) / interval + 1;
+    Ui().ShowExportProgress(QStringLiteral("DIB Sequence Conversion"), QString(), maximum);
+    const QByteArray data = file.path.toLocal8Bit();
+    int count = 0, lastPercent = 0;
+    QString text;
+    for (int64_t frame = start; frame <= end; frame += interval) {
+        const QByteArray name = BitmapName(static_cast<int32_t>(frame)).toLocal8Bit();
+        QCoreApplication::processEvents();
+        int16_t status = ZRK_STATUS_READ;
+        const bool written =
+            file.FrameInFile(frame) &&
+            ImageLib().combRgbFile(data.constData(), name.constData(), file.width(), file.height(),
+                                   &state.enhance, file.dataOffset, static_cast<int32_t>(frame), &status);
+        if (!written) {
+            ReportBitmapFailure(status);
+            break;
+        }
+        ++count;
+        const int percent = static_cast<int>(int64_t{count} * 100 / maximum);
+        if (percent > lastPercent) {
+            lastPercent = percent;
+            text = QString::number(percent) + QStringLiteral("% completed.");
+        }
+        Ui().SetExportProgress(count, text);
+        if (Cancelled()) break;
+    }
+}
+
+void ExportAvi(int32_t start, int32_t end, int32_t rate) {
+    if (g_running) return;
+    const PlaybackState& state = Playback();
+    const PlayFile& file = state.file;
+    const QString proposed = g_strAppPath +
+                             QDateTime::currentDateTime().toString(QStringLiteral("yyMMddHHmmss")) +
+                             QStringLiteral(".avi");
+    const QString target =
+        Ui().SaveFileDialogProposing(QString(), QStringLiteral("AVI File (*.AVI)|*.avi"), proposed);
+    if (target.isEmpty()) return;
+    // Frames past FileSize count as missing: said before the movie is begun.
+    if (start > end || !file.FrameInFile(start) || !file.FrameInFile(end)) {
+        ReportAviFailure(ZRK_STATUS_READ);
+        return;
+    }
+    int16_t status = 0;
+    {
+        RunningExport running;
+        Ui().ShowExportProgress(kAviTitle, QStringLiteral(" 0% completed."), end - start + 1);
+        const ZRK_PROGRESS progress{nullptr, &ReportAviProgress};
+        const QByteArray data = file.path.toLocal8Bit(), movie = target.toLocal8Bit();
+        if (ImageLib().combRgbAvi(&progress, data.constData(), movie.constData(), file.width(), file.height(),
+                                  &state.enhance, file.dataOffset, static_cast<uint32_t>(start),
+                                  static_cast<uint32_t>(end), rate, &status))
+            return;
+    }
+    // The message comes once the progress window is down.
+    ReportAviFailure(status);
+}

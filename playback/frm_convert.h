@@ -1,0 +1,62 @@
+// "Conversion": the export dialog. Collects the format, the frame range, the step between bitmaps,
+// the movie's frame rate and the bitmap folder; OK with a valid range closes it with the choice.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class DigitBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class UpDown;
+
+enum class ConvertFormat { Avi = 0, DibSequence = 1 };
+
+struct ConvertChoice {
+    ConvertFormat format = ConvertFormat::Avi;
+    int32_t start = 0, end = 0, interval = 1, rate = 20;
+};
+
+class frmConvert final : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmConvert(QWidget* owner);
+
+    QGroupBox* fraConvertTo;
+    QRadioButton* optFormat[2];
+    QGroupBox* fraZRKFileName;
+    QLabel* lblZRKFileName;
+    QGroupBox* fraSaveFrame;
+    DigitBox* txtStartFrame;
+    UpDown* udnStartFrame;
+    QLabel* lblCap;
+    DigitBox* txtEndFrame;
+    UpDown* udnEndFrame;
+    QLabel* lblIntervalCap;
+    DigitBox* txtInterval;
+    UpDown* udnInterval;
+    QGroupBox* fraFrameRate;
+    DigitBox* txtFrameRate;
+    UpDown* udnFrameRate;
+    QGroupBox* fraBitmapBaseFile;
+    QLabel *lblSaveFolderCap, *lblSaveFolder;
+    QPushButton *cmdSelectFolder, *cmdMakeFolder, *cmdOK, *cmdCancel;
+
+    void FormatChanged(ConvertFormat format);
+    void OnOK();
+    void OnSelectFolder();
+    void OnMakeFolder();
+    // The dialog's fields (valid after OK).
+    const ConvertChoice& choice() const { return m_choice; }
+
+private:
+    void ShowFolder();
+    ConvertChoice m_choice;
+    int32_t m_first = 0, m_last = 0;
+    int32_t m_rateMin = 1, m_rateMax = 30, m_rateDefault = 20;
+};
+
+// Runs the dialog for the open file; true with the choice when an export should start.
+bool ShowConvertDialog(QWidget* owner, ConvertChoice& choice);

@@ -1,0 +1,70 @@
+// The player on camera-like frames, drawn offscreen; the picture doubles as the README's
+// (set ZRK_UPDATE_DOCS=1 to write docs/player-window.png).
+#include "camsim/frame_render.h"
+#include "playback/picture_area.h"
+#include "tests/playback/player_fixture.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QSlider>
+#include <vector>
+
+namespace {
+
+QString WriteCameraClip(const QString& path, int frames) {
+    zrkcam::RecordSettings settings;
+    settings.imageSize = 1; // 256 x 256
+    settings.rateCode = 1;
+    settings.gainCode = 1;
+    std::vector<uint8_t> record(65664);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) return {};
+    ZRK_DATA_FILE_HEADER file{{'Z', 'R'}, ZRK_DATA_OFFSET + 65664 * frames, ZRK_DATA_OFFSET};
+    ZRK_DATA_INFO_HEADER info{ZRK_DATA_INFO_HEADER_SIZE, frames, 12, 3, {}};
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int i = 0; i < frames; ++i) {
+        zrkcam::FrameStamp stamp;
+        stamp.region = 0;
+        stamp.number = static_cast<uint32_t>(i);
+        stamp.seq = static_cast<uint32_t>(i);
+        stamp.epochMs = zrkcam::toEpochSeconds({2026, 12, 7, 10, 36, 30}) * 1000 + i * 8;
+        stamp.realFrame = static_cast<uint16_t>(500 + i);
+        if (zrkcam::renderFrame(settings, stamp, record.data()) != 65664) return {};
+        out.write(reinterpret_cast<const char*>(record.data()), 65664);
+    }
+    return path;
+}
+
+TEST_F(PlayerTest, CameraFramesShowInTheWindow) {
+    frmPlay* p = Open(WriteCameraClip(dir.file("recording.dat"), 30));
+    ASSERT_NE(p, nullptr);
+    Playback().enhance = {1, 100};
+    p->chkExpand->click();
+    p->sldFrameBar->setValue(12);
+    p->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(p->lblFrame->text(), "12/29");
+    EXPECT_EQ(p->lblSize->text(), "256x256");
+    EXPECT_EQ(p->lblRealFrame->isHidden(), true);
+
+    // The camera's frames are not flat: the picture has many colours.
+    const QImage& image = p->picImage->image();
+    ASSERT_EQ(image.size(), QSize(512, 512));
+    int changes = 0;
+    for (int x = 1; x < 512; ++x)
+        changes += image.pixel(x, 256) != image.pixel(x - 1, 256);
+    EXPECT_GT(changes, 50);
+
+    const QPixmap shot = p->grab();
+    ASSERT_FALSE(shot.isNull());
+    if (qEnvironmentVariableIntValue("ZRK_UPDATE_DOCS") == 1) {
+        EXPECT_TRUE(shot.save(QStringLiteral(ZRK_SOURCE_DIR "/docs/player-window.png")));
+    }
+}
+
+} // namespace
