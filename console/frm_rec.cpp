@@ -15,12 +15,13 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
 constexpr int kPanelLeft = 528; // right of the 516-pixel picture square at (4, 4)
 constexpr int kPanelWidth = 260;
-constexpr int kStatusTop = 526;
+constexpr int kSquareBottom = 524; // the picture square ends here
 
 QLabel* Label(QWidget* parent, const char* name, const QString& text = {}) {
     auto* label = new QLabel(text, parent);
@@ -63,12 +64,10 @@ frmRec::~frmRec() {
 }
 
 void frmRec::Build() {
-    setFixedSize(kPanelLeft + kPanelWidth, kStatusTop + 22);
     picImage = new LivePicture(this);
     SizePreviewArea(0);
 
     auto* panel = new QWidget(this);
-    panel->setGeometry(kPanelLeft, 0, kPanelWidth - 4, kStatusTop);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 4, 0, 0);
 
@@ -151,7 +150,11 @@ void frmRec::Build() {
     cmdPlay->hide();
 
     lblLiveHealth = Label(this, "lblLiveHealth");
-    lblLiveHealth->setGeometry(4, kStatusTop, kPanelLeft + kPanelWidth - 8, 20);
+    // The controls take what they need; the window is at least as tall as the picture square.
+    const int statusTop = std::max(kSquareBottom + 2, column->sizeHint().height() + 4);
+    panel->setGeometry(kPanelLeft, 0, kPanelWidth - 4, statusTop);
+    lblLiveHealth->setGeometry(4, statusTop, kPanelLeft + kPanelWidth - 8, 20);
+    setFixedSize(kPanelLeft + kPanelWidth, statusTop + 24);
     lblLiveHealth->setFrameShape(QFrame::StyledPanel);
     lblLiveHealth->setFrameShadow(QFrame::Sunken);
     tmrLiveHealth = new QTimer(this);
