@@ -1,5 +1,6 @@
 // The export dialog's boxes, format switch, range check and folders; the new-folder dialog; the
 // enhancement dialog.
+#include "app/qt_ui.h"
 #include "playback/frm_convert.h"
 #include "playback/frm_enhance.h"
 #include "playback/frm_make_folder.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -217,6 +219,42 @@ TEST(EnhanceDialog, TheSliderSetsTheStrengthLiveAndCancelPutsItBack) {
         dialog.close(); // closing another way restores too
     }
     EXPECT_EQ(enhance.strength, 150);
+}
+
+} // namespace
+
+namespace {
+
+// The program's own export progress window: bar, text, "Cancel"; closing it cancels too.
+TEST(ExportProgressWindow, CancelAndClosingBothCancel) {
+    QtUi ui;
+    ui.ShowExportProgress(QStringLiteral("AVI File Conversion"), QStringLiteral(" 0% completed."), 5);
+    QWidget* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmConvertProgress" && w->isVisible()) window = w;
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "AVI File Conversion");
+    auto* label = window->findChild<QLabel*>(QStringLiteral("lblMsg"));
+    auto* cancel = window->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    auto* bar = window->findChild<QProgressBar*>(QStringLiteral("ProgressBar"));
+    ASSERT_TRUE(label && cancel && bar);
+    EXPECT_EQ(label->text(), " 0% completed.");
+    EXPECT_EQ(cancel->text(), "Cancel");
+    ui.SetExportProgress(2, QStringLiteral("40% completed."));
+    EXPECT_EQ(bar->value(), 2);
+    EXPECT_EQ(bar->maximum(), 5);
+    EXPECT_EQ(label->text(), "40% completed.");
+    EXPECT_FALSE(ui.ExportCancelled());
+    cancel->click();
+    EXPECT_TRUE(ui.ExportCancelled());
+
+    ui.ShowExportProgress(QStringLiteral("DIB Sequence Conversion"), QString(), 3);
+    EXPECT_FALSE(ui.ExportCancelled()); // a new export starts uncancelled
+    window->close();
+    EXPECT_TRUE(ui.ExportCancelled());
+    EXPECT_TRUE(window->isVisible()); // the export closes it once it has stopped
+    ui.CloseExportProgress();
+    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace
