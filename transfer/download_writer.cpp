@@ -129,7 +129,8 @@ void SetDownloadOwner(QWidget* owner) {
 }
 
 void RecvDownloadData(const char* data, int32_t length) {
-    if (g_strSaveFile.isEmpty()) return; // no download armed
+    if (g_strSaveFile.isEmpty() || !g_blnDlDataWait) receiver::StopDataTimeOut(); // nothing expected
+    if (g_strSaveFile.isEmpty()) return;                                          // no download armed
     if (!g_blnDlDataWait) {
         WriteTrace(QStringLiteral("Data after the complete download dropped = ") + QString::number(length));
         return;
@@ -165,6 +166,7 @@ void RecvDownloadData(const char* data, int32_t length) {
         receiver::StartDataTimeOut();
         return;
     }
+    receiver::StopDataTimeOut();      // all data is in
     if (!receiver::CloseDataFile()) { // a failed close may have lost written data
         FileError(QStringLiteral("Cannot write to file."));
         return;

@@ -36,6 +36,7 @@ void Append(const char* data, int32_t length) {
 
 // The frame is whole: state first, so whatever the drawing shows cannot re-enter a live request.
 void FrameComplete() {
+    receiver::StopDataTimeOut();
     const int32_t id = g_lngCurCmd;
     const bool draw = !g_copyFailed && g_ThumbBuf.address;
     g_blnThumbHeader = false;
@@ -53,6 +54,7 @@ void FrameComplete() {
 }
 
 void NoHeader() {
+    receiver::StopDataTimeOut();
     // The camera sends one whole record all the same: its rest must not be taken for the start of
     // the next request's frame.
     receiver::DiscardNext(FrameBytes(g_RecMode.ImageSize) - g_requestBytes);
@@ -69,7 +71,10 @@ void NoHeader() {
 } // namespace
 
 void RecvThumbNailData(const char* data, int32_t length) {
-    if (!g_blnThumbDataWait) return; // the frame is complete; surplus goes
+    if (!g_blnThumbDataWait) { // the frame is complete; surplus goes
+        receiver::StopDataTimeOut();
+        return;
+    }
     if (g_blnThumbFirst && (g_lngThumbFill <= 0 || g_lngThumbFill >= kSignatureBytes)) g_requestBytes = 0;
     g_requestBytes += length;
     if (g_blnThumbFirst) {
