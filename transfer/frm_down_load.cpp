@@ -201,6 +201,8 @@ void frmDownLoad::SelectRegion(int32_t region) {
         cmdPreview->setEnabled(false);
         return;
     }
+    const int entry = cmbAreaNo->findData(region);
+    if (entry >= 0) cmbAreaNo->setCurrentIndex(entry);
     g_ThumbTable = m_table;
     g_intLastThumb = m_last;
     m_start = 0;

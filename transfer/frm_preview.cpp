@@ -173,6 +173,8 @@ frmPreview::frmPreview(const PreviewParams& params, QWidget* parent)
         cmdPrev->setEnabled(!loop);
     });
     connect(m_refresh, &QTimer::timeout, this, &frmPreview::Refresh);
+    // Known before the first request goes out: sending lets the camera's answer in at once.
+    Windows().frmPreview = this;
     Load();
 }
 

@@ -6,5 +6,14 @@ zrk_add_test(zrk_browser_tests
     ${_browser_tests}/preview_range_test.cpp
     ${_browser_tests}/browser_window_test.cpp
     ${_browser_tests}/preview_window_test.cpp
+    ${_browser_tests}/browser_fixture.h
   LIBS zrk_test_support zrk_browser Qt6::Test)
 add_dependencies(zrk_browser_tests zrkimage)
+
+# Against the stand-in camera; its model re-creates every frame a window receives.
+if(TARGET zrkcam)
+  zrk_add_test(zrk_browser_camera_tests
+    SOURCES ${_browser_tests}/browser_camera_test.cpp
+    LIBS zrk_test_support zrk_browser zrkcam_model Qt6::Test)
+  add_dependencies(zrk_browser_camera_tests zrkcam zrkimage)
+endif()
