@@ -2,6 +2,8 @@
 // its batch ends.
 #include "tests/transfer/browser_fixture.h"
 
+#include "app/qt_ui.h"
+
 namespace {
 
 TEST_F(BrowserWindows, RegionListCaptionAndABatchPerRegion) {
@@ -88,7 +90,13 @@ TEST_F(BrowserWindows, TheWaitingWindowClosesHoweverTheBatchEnds) {
         std::function<void()> end;
     };
     const Case cases[] = {
-        {"refused or skipped one by one", [this] { Drain(); }},
+        {"refused one by one", [this] { Drain(); }},
+        {"skipped because the camera went live",
+         [] {
+             g_lngCamMode = 1;
+             FinishCommand(); // the request in flight; the channel skips the rest
+             g_lngCamMode = 0;
+         }},
         {"dropped with the link", [] { ResetCommandChannel(); }},
         {"browser closed first",
          [this] {
@@ -111,6 +119,22 @@ TEST_F(BrowserWindows, TheWaitingWindowClosesHoweverTheBatchEnds) {
         c.end();
         EXPECT_TRUE(WaitUntil([&] { return !ui.noticeOpen; }, 2000));
     }
+}
+
+TEST_F(BrowserWindows, TheRealWaitingWindowGivesTheBrowserBack) {
+    QtUi qt;
+    SetUi(&qt);
+    browser->SelectRegion(1);
+    qt.ShowNotice(QStringLiteral("Thumbnail Download"),
+                  QStringLiteral("Downloading ZRK data for thumbnail.\r\nWait..."));
+    EXPECT_FALSE(browser->isEnabled());
+    FinishCommand();
+    QTest::qWait(60);
+    EXPECT_FALSE(browser->isEnabled()); // the batch is still running
+    ResetCommandChannel();              // the link went
+    EXPECT_TRUE(WaitUntil([&] { return browser->isEnabled(); }, 2000));
+    delete Windows().frmMsgBox.data();
+    SetUi(&ui);
 }
 
 TEST_F(BrowserWindows, SaveFollowsTheDownloadStateAndSavesTheMarkedRange) {
