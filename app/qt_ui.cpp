@@ -123,13 +123,16 @@ void QtUi::ShowProgress(const QString& title, const QString& text, int maximum) 
 }
 
 void QtUi::ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) {
-    QWidget* parent = owner ? owner : Windows().frmMain.data();
-    if (Windows().frmProgress && Windows().frmProgress->parentWidget() != parent) {
-        Windows().frmProgress->hide();
-        Windows().frmProgress->setParent(parent, Qt::Dialog); // owned by the window that asked
-    }
-    if (!Windows().frmProgress) Windows().frmProgress = new frmProgress(parent);
     ShowProgress(title, text, maximum);
+    // It stands over the window that asked; it is not that window's child, since it disables the
+    // browser it covers and a child would be disabled with it.
+    QWidget* window = Windows().frmProgress;
+    if (owner && window) {
+        window->adjustSize();
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(owner->frameGeometry().center());
+        window->move(frame.topLeft());
+    }
 }
 
 void QtUi::SetProgressCaption(const QString& caption) {

@@ -21,6 +21,11 @@ constexpr uint32_t kSuperHeader = 32;    // super index: chunk header + 24 bytes
 constexpr uint32_t kDmlhBytes = 248;     // extended header: total frames + reserved
 constexpr std::size_t kIndexBatch = 256; // index entries built per write
 constexpr uint64_t kWriteBackStretch = uint64_t{32} << 20;
+constexpr uint64_t kBlock = 4096; // alignment of every frame chunk (direct I/O)
+
+constexpr uint64_t roundUp(uint64_t v, uint64_t to) {
+    return (v + to - 1) / to * to;
+}
 
 void le16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -41,7 +46,7 @@ void fourcc(uint8_t* p, const char* code) {
 // Appends the fixed headers into a stack buffer and remembers where the patched fields are.
 class HeaderBuilder {
 public:
-    uint8_t bytes[4096]{};
+    uint8_t bytes[2 * kBlock]{};
     uint32_t size = 0;
     uint8_t* take(uint32_t n) {
         uint8_t* p = bytes + size;
@@ -72,11 +77,36 @@ AviWriter::~AviWriter() {
 
 bool AviWriter::fits(const AviFormat& format, uint64_t frames, uint64_t segmentLimit) {
     if (format.frameBytes == 0 || format.frameBytes % 2 != 0 || format.rate == 0) return false;
-    const uint64_t perFrame = kChunkHeader + uint64_t{format.frameBytes} + 8 + 16;
+    const uint64_t perFrame = AviWriter::slotBytes(format.frameBytes) + 8 + 16;
     // Frames per segment under the limit; at least one, since a segment always takes its first frame.
     uint64_t perSegment = segmentLimit > 8192 ? (segmentLimit - 8192) / perFrame : 0;
     if (perSegment == 0) perSegment = 1;
     return (frames + perSegment - 1) / perSegment <= kAviMaxSegments;
+}
+
+std::size_t AviWriter::slotBytes(uint32_t frameBytes) {
+    // Room for the padding chunk's own header behind the pixels.
+    return static_cast<std::size_t>(roundUp(kChunkHeader + uint64_t{frameBytes} + kChunkHeader, kBlock));
+}
+
+void AviWriter::setDirect(bool on) {
+    on = on && directOk_;
+    if (on == direct_) return;
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0 && ::fcntl(fd_, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0) {
+        direct_ = on;
+    } else if (on) {
+        directOk_ = false; // this file system does not take it: stay with the page cache
+    }
+}
+
+// A JUNK chunk from pos_ so that the next chunk starts at a 4 KiB boundary.
+bool AviWriter::putJunkTo(uint64_t boundaryAfter) {
+    const uint64_t end = roundUp(pos_ + kChunkHeader, boundaryAfter);
+    uint8_t junk[kBlock + kChunkHeader]{};
+    fourcc(junk, "JUNK");
+    le32(junk + 4, static_cast<uint32_t>(end - pos_ - kChunkHeader));
+    return put(junk, static_cast<std::size_t>(end - pos_));
 }
 
 bool AviWriter::put(const void* data, std::size_t length) {
@@ -111,9 +141,11 @@ bool AviWriter::put32At(uint64_t position, uint32_t value) {
     return putAt(position, b, 4);
 }
 
-int AviWriter::create(const char* path, const AviFormat& format, uint64_t segmentLimit) {
-    if (!path || fd_ >= 0) return ZRK_STATUS_AVI_OPEN;
+int AviWriter::create(const char* path, const AviFormat& format, uint8_t* slot, uint64_t segmentLimit) {
+    if (!path || !slot || fd_ >= 0) return ZRK_STATUS_AVI_OPEN;
     format_ = format;
+    slot_ = slot;
+    stride_ = slotBytes(format.frameBytes);
     // Index offsets inside a segment are 32-bit.
     limit_ = segmentLimit > (uint64_t{1} << 31) ? (uint64_t{1} << 31) : segmentLimit;
     fd_ = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -152,12 +184,17 @@ int AviWriter::create(const char* path, const AviFormat& format, uint64_t segmen
     dmlhFrames_ = static_cast<uint64_t>(h.chunk("dmlh", kDmlhBytes) - h.bytes);
     h.closeList(odml);
     h.closeList(hdrl);
+    // Filler up to where the movi list's header ends on a 4 KiB boundary.
+    const uint32_t fill = static_cast<uint32_t>(roundUp(h.size + kChunkHeader + kMoviHeader, kBlock)) -
+                          h.size - kChunkHeader - kMoviHeader;
+    h.chunk("JUNK", fill);
 
     Segment& first = segment_[0];
     first = {};
     first.riff = riff - 4;
     first.movi = h.size;
     h.list("LIST", "movi");
+    first.chunks = h.size;
     segments_ = 1;
     pos_ = 0;
     if (!put(h.bytes, h.size)) {
@@ -166,18 +203,20 @@ int AviWriter::create(const char* path, const AviFormat& format, uint64_t segmen
         ::unlink(path);
         return ZRK_STATUS_AVI_STREAM;
     }
+    directOk_ = true;
+    setDirect(true);
     return ZRK_STATUS_OK;
 }
 
 uint64_t AviWriter::segmentBytesWith(const Segment& s, uint32_t frames) const {
-    uint64_t bytes = s.movi + kMoviHeader - s.riff + uint64_t{frames} * (kChunkHeader + format_.frameBytes);
+    uint64_t bytes = s.chunks - s.riff + uint64_t{frames} * stride_;
     bytes += kIx00Header + 8 * uint64_t{frames};
     if (&s == &segment_[0]) bytes += kChunkHeader + 16 * uint64_t{frames};
     return bytes;
 }
 
 uint64_t AviWriter::chunkPosition(const Segment& s, uint32_t k) const {
-    return s.movi + kMoviHeader + uint64_t{k} * (kChunkHeader + format_.frameBytes);
+    return s.chunks + uint64_t{k} * stride_;
 }
 
 bool AviWriter::openAvix() {
@@ -194,49 +233,59 @@ bool AviWriter::openAvix() {
     fourcc(h + 12, "LIST");
     le32(h + 16, 0);
     fourcc(h + 20, "movi");
-    if (!put(h, sizeof h)) return false;
+    if (!put(h, sizeof h) || !putJunkTo(kBlock)) return false;
+    s.chunks = pos_;
     ++segments_;
     return true;
 }
 
-int AviWriter::writeFrame(const uint8_t* pixels) {
+int AviWriter::writeFrame() {
     if (fd_ < 0) return ZRK_STATUS_AVI_WRITE;
     Segment* s = &segment_[segments_ - 1];
     if (s->frames > 0 && segmentBytesWith(*s, s->frames + 1) > limit_) {
+        setDirect(false); // indexes and headers are small and unaligned
         if (!closeSegment(*s, true) || !openAvix()) return ZRK_STATUS_AVI_WRITE;
+        setDirect(true);
         s = &segment_[segments_ - 1];
     }
-    uint8_t header[kChunkHeader];
-    fourcc(header, "00db");
-    le32(header + 4, format_.frameBytes);
-    iovec parts[2] = {{header, sizeof header}, {const_cast<uint8_t*>(pixels), format_.frameBytes}};
+    // The slot: chunk header, the pixels already in place, then a JUNK chunk to the 4 KiB boundary.
+    fourcc(slot_, "00db");
+    le32(slot_ + 4, format_.frameBytes);
+    uint8_t* junk = slot_ + kChunkHeader + format_.frameBytes;
+    const auto junkBytes = static_cast<std::size_t>(stride_ - kChunkHeader - format_.frameBytes);
+    std::memset(junk, 0, junkBytes);
+    fourcc(junk, "JUNK");
+    le32(junk + 4, static_cast<uint32_t>(junkBytes - kChunkHeader));
+
     const uint64_t start = pos_;
-    const std::size_t length = sizeof header + format_.frameBytes;
     std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::writev(fd_, parts, 2);
+    while (done < stride_) {
+        const ssize_t n = ::pwrite(fd_, slot_ + done, static_cast<std::size_t>(stride_ - done),
+                                   static_cast<off_t>(start + done));
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINVAL && direct_) {
+            // Direct I/O refused after all (alignment this file system wants): use the page cache.
+            setDirect(false);
+            directOk_ = false;
+            continue;
+        }
         if (n <= 0) {
-            // Cut the partial chunk off so that the file ends with whole frames.
+            // Cut the partial frame off so that the file ends with whole frames.
+            setDirect(false);
             if (::ftruncate(fd_, static_cast<off_t>(start)) == 0)
                 ::lseek(fd_, static_cast<off_t>(start), SEEK_SET);
             pos_ = start;
             return ZRK_STATUS_AVI_WRITE;
         }
         done += static_cast<std::size_t>(n);
-        // Advance the two parts past what was written.
-        std::size_t skip = static_cast<std::size_t>(n);
-        for (iovec& part : parts) {
-            const std::size_t take = skip < part.iov_len ? skip : part.iov_len;
-            part.iov_base = static_cast<uint8_t*>(part.iov_base) + take;
-            part.iov_len -= take;
-            skip -= take;
-        }
+        // A short write leaves an unaligned rest, which only the page cache takes.
+        if (done < stride_ && done % kBlock != 0) setDirect(false);
     }
-    pos_ = start + length;
+    pos_ = start + stride_;
+    ::lseek(fd_, static_cast<off_t>(pos_), SEEK_SET);
     ++s->frames;
     ++total_;
-    streamToDisk();
+    if (!direct_) streamToDisk();
     return ZRK_STATUS_OK;
 }
 
@@ -316,6 +365,7 @@ bool AviWriter::closeSegment(Segment& s, bool extended) {
 
 int AviWriter::finish() {
     if (fd_ < 0) return ZRK_STATUS_AVI_WRITE;
+    setDirect(false);
     const bool extended = segments_ > 1;
     bool ok = closeSegment(segment_[segments_ - 1], extended);
     if (ok && extended) {

@@ -1,8 +1,10 @@
 // AVI (RIFF) writer for one uncompressed 24-bit bottom-up video stream, streamed to disk frame by
-// frame. Up to the segment limit the file is a plain AVI with an idx1 index; past it the file goes on
-// in the extended form (AVIX segments, a super index in the stream header, one ix00 index per
-// segment). Nothing is allocated: the writer keeps a fixed table of segments and builds the indexes
-// from the frame positions when it finishes.
+// frame. Every frame chunk starts on a 4 KiB boundary and is padded to one with a JUNK chunk, so that
+// frames go to the disk straight from the caller's frame slot (direct I/O) where the file system
+// allows it, without a copy through the page cache. Up to the segment limit the file is a plain AVI with an
+// idx1 index; past it the file goes on in the extended form (AVIX segments, a super index in the stream
+// header, one ix00 index per segment). Nothing is allocated: the writer keeps a fixed table of segments and
+// builds the indexes from the frame positions when it finishes.
 #pragma once
 
 #include <cstddef>
@@ -32,14 +34,22 @@ public:
     // Whether frames frames of format fit in the segment table at this limit.
     static bool fits(const AviFormat& format, uint64_t frames, uint64_t segmentLimit);
 
-    // Creates path anew (an older file is truncated) and writes the headers. ZRK_STATUS_OK,
+    // Bytes of the frame slot a format needs: chunk header, pixels, padding to the next 4 KiB.
+    static std::size_t slotBytes(uint32_t frameBytes);
+
+    // Creates path anew (an older file is truncated) and writes the headers. slot (4 KiB aligned,
+    // slotBytes long, the caller's) holds each frame on its way out. ZRK_STATUS_OK,
     // ZRK_STATUS_AVI_OPEN when the file cannot be created, ZRK_STATUS_AVI_STREAM when the headers
     // cannot be written (the file is then removed: it holds nothing readable).
-    int create(const char* path, const AviFormat& format, uint64_t segmentLimit = kAviSegmentLimit);
+    int create(const char* path, const AviFormat& format, uint8_t* slot,
+               uint64_t segmentLimit = kAviSegmentLimit);
 
-    // Appends one frame (format.frameBytes bytes) as a key frame. ZRK_STATUS_OK or
-    // ZRK_STATUS_AVI_WRITE; after a failure the file is cut back to the frames written before.
-    int writeFrame(const uint8_t* pixels);
+    // Where the next frame's pixels (format.frameBytes bytes) go before writeFrame().
+    uint8_t* framePixels() const { return slot_ + 8; }
+
+    // Appends the frame in the slot as a key frame. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE; after a
+    // failure the file is cut back to the frames written before.
+    int writeFrame();
 
     // Writes the indexes and every size field and closes the file: a valid movie of the frames
     // written. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE. Safe to call once after create succeeded.
@@ -51,6 +61,7 @@ private:
     struct Segment {
         uint64_t riff;    // position of the RIFF chunk header
         uint64_t movi;    // position of the movi LIST header
+        uint64_t chunks;  // position of its first frame chunk (4 KiB aligned)
         uint64_t ix;      // position of its ix00 chunk (extended files)
         uint32_t ixBytes; // ix00 chunk size including its header
         uint32_t first;   // first frame of the segment
@@ -58,6 +69,8 @@ private:
     };
 
     bool put(const void* data, std::size_t length);
+    bool putJunkTo(uint64_t boundaryAfter);
+    void setDirect(bool on);
     bool putAt(uint64_t position, const void* data, std::size_t length);
     bool put32At(uint64_t position, uint32_t value);
     uint64_t chunkPosition(const Segment& s, uint32_t k) const;
@@ -69,6 +82,10 @@ private:
     void streamToDisk();
 
     int fd_ = -1;
+    bool direct_ = false;   // frames are written with direct I/O now
+    bool directOk_ = false; // the file system takes direct I/O
+    uint8_t* slot_ = nullptr;
+    uint64_t stride_ = 0; // bytes from one frame chunk to the next
     AviFormat format_{};
     uint64_t limit_ = kAviSegmentLimit;
     uint64_t pos_ = 0;

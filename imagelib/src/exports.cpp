@@ -224,10 +224,10 @@ ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataF
     if (cancelled(progress, 0, total)) return fail(status, ZRK_STATUS_CANCELLED);
 
     AviWriter writer;
-    if (const int code = writer.create(aviFile, format, limit); code != ZRK_STATUS_OK)
-        return fail(status, code);
     const Workspace& ws = workspace();
-    uint8_t* pixels = ws.bitmap + kBitmapHeaderSize;
+    // Frames are built in the bitmap buffer, which doubles as the writer's frame slot.
+    if (const int code = writer.create(aviFile, format, ws.bitmap, limit); code != ZRK_STATUS_OK)
+        return fail(status, code);
     const Sharpen sharp = sharpenOf(sharpen);
     for (uint32_t done = 0; done < total; ++done) {
         const uint32_t frame = firstFrame + done;
@@ -235,9 +235,9 @@ ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataF
             code != ZRK_STATUS_OK)
             return stopMovie(writer, status, code);
         const ZRK_FRAME_HEADER header = headerOf(ws.frame);
-        reconstructFrame(ws.frame + ZRK_FRAME_HEADER_SIZE, pixels, w, h, gainsOf(header), header.gamma, sharp,
-                         planesOf(ws), activeKernels());
-        if (const int code = writer.writeFrame(pixels); code != ZRK_STATUS_OK)
+        reconstructFrame(ws.frame + ZRK_FRAME_HEADER_SIZE, writer.framePixels(), w, h, gainsOf(header),
+                         header.gamma, sharp, planesOf(ws), activeKernels());
+        if (const int code = writer.writeFrame(); code != ZRK_STATUS_OK)
             return stopMovie(writer, status, code);
         if (cancelled(progress, done + 1, total)) return stopMovie(writer, status, ZRK_STATUS_CANCELLED);
     }

@@ -11,7 +11,7 @@ alignas(64) uint8_t g_frame[kFrameBufferSize];
 alignas(64) uint16_t g_red[kColourPlaneSize / 2];
 alignas(64) uint16_t g_green[kColourPlaneSize / 2];
 alignas(64) uint32_t g_blue[kColourPlaneSize / 4];
-alignas(64) uint8_t g_bitmap[kBitmapFileSize];
+alignas(4096) uint8_t g_bitmap[kBitmapBufferSize]; // 4 KiB: movie frames leave it by direct I/O
 
 const Workspace g_workspace{g_frame, reinterpret_cast<uint8_t*>(g_red), reinterpret_cast<uint8_t*>(g_green),
                             reinterpret_cast<uint8_t*>(g_blue), g_bitmap};

@@ -244,9 +244,11 @@ TEST(AviExport, WriteFailuresAreStatus14AndNeverSuccess) {
     Clip clip(64, 8, 10);
     ASSERT_EQ(
         CombRGB_AVI(nullptr, clip.data.c_str(), clip.avi.c_str(), 64, 8, nullptr, 32, 0, 9, 20, nullptr), 1);
-    const uint64_t whole = std::filesystem::file_size(clip.avi);
-    const uint64_t frameChunk = 8 + 64 * 3 * 8, index = 8 + 16 * 10;
-    const uint64_t headers = whole - 10 * frameChunk - index;
+    const AviFacts f = walkAvi(clip.avi);
+    ASSERT_EQ(f.framePositions.size(), 10u);
+    const uint64_t headers = f.framePositions[0] - 8, frameChunk = f.framePositions[1] - f.framePositions[0];
+    EXPECT_EQ(headers % 4096, 0u); // frames start on 4 KiB boundaries
+    EXPECT_EQ(frameChunk % 4096, 0u);
     std::filesystem::remove(clip.avi);
 
     // The disk fills up in the middle of the fifth frame: a valid movie of the four before it.
