@@ -80,7 +80,8 @@ QString QtUi::SaveFileDialog(const QString& title, const QString& filter) {
     return SaveFileDialogProposing(title, filter, QString());
 }
 
-QString QtUi::SaveFileDialogProposing(const QString& title, const QString& filter, const QString& proposedPath) {
+QString QtUi::SaveFileDialogProposing(const QString& title, const QString& filter,
+                                      const QString& proposedPath) {
     QFileDialog dialog(DialogParent(), title.isEmpty() ? QStringLiteral("Save As") : title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!proposedPath.isEmpty()) dialog.selectFile(proposedPath);

@@ -37,7 +37,8 @@ QString ScriptedUi::SaveFileDialog(const QString&, const QString& filter) {
     return Next(fileAnswers);
 }
 
-QString ScriptedUi::SaveFileDialogProposing(const QString&, const QString& filter, const QString& proposedPath) {
+QString ScriptedUi::SaveFileDialogProposing(const QString&, const QString& filter,
+                                            const QString& proposedPath) {
     dialogFilters << filter;
     proposedPaths << proposedPath;
     return Next(fileAnswers);
