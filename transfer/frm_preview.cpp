@@ -67,9 +67,10 @@ QGroupBox* LabelFrame(QWidget* parent, const char* name, const QString& title,
     return frame;
 }
 
-QString TimeFormat() {
+const QString& TimeFormat() {
     // The system's time of day with seconds; a time of day carries no zone.
-    return QLocale::system().timeFormat(QLocale::LongFormat).remove(u't').trimmed();
+    static const QString format = QLocale::system().timeFormat(QLocale::LongFormat).remove(u't').trimmed();
+    return format;
 }
 
 } // namespace
