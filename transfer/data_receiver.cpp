@@ -15,6 +15,7 @@ namespace {
 
 int g_depth = 0;       // > 0 while the receiver is handling a chunk (it may wait in a message box)
 int64_t g_discard = 0; // rest of a refused frame record still to come
+uint64_t g_aborts = 0;
 
 // The request in flight has been sent and its "150" not yet handled: data now is its data.
 bool AwaitingFirstReply() {
@@ -100,6 +101,10 @@ void StartCommandTimeOut() {
     StartTimer(MainParts().tmrComTimeOut);
 }
 
+uint64_t Aborts() {
+    return g_aborts;
+}
+
 void DiscardNext(int64_t bytes) {
     g_discard = std::max<int64_t>(bytes, 0);
 }
@@ -132,6 +137,7 @@ void ReleaseHeldData() {
 }
 
 void AbortTransfer() {
+    ++g_aborts;
     held::Clear();
     g_discard = 0;
     receiver::CloseDataFile();

@@ -27,6 +27,10 @@ void CloseDownloadProgress();
 // receiver refused (no signature): they are dropped before anything else sees them.
 void DiscardNext(int64_t bytes);
 
+// Counts the aborts: code that waited in a message box tells from it whether the transfer it was
+// finishing is still there.
+uint64_t Aborts();
+
 // The three-byte signature test of the start of a frame record.
 inline bool BeginsWithSignature(const char* data, int32_t length) {
     return length >= 3 && data[0] == 'Z' && data[1] == 'R' && data[2] == 'K';

@@ -43,6 +43,7 @@ void FrameComplete() {
     g_blnThumbDataWait = false;
     g_lngDataMode = 0;
     g_lngThumbFill = 0;
+    const uint64_t aborts = receiver::Aborts();
     if (!draw) {
         WriteTrace(QStringLiteral("Single frame not drawn: no frame buffer"));
     } else if (id >= CommandId::ThumbFirst && id < CommandId::PreviewFrame) {
@@ -50,7 +51,7 @@ void FrameComplete() {
     } else if (id == CommandId::PreviewFrame && g_lngViewMode == 4) {
         Hooks().DrawPreviewFrame();
     }
-    EndThumbNail();
+    if (receiver::Aborts() == aborts) EndThumbNail(); // a drawing message may have outlived the link
 }
 
 void NoHeader() {
@@ -62,10 +63,11 @@ void NoHeader() {
     g_blnThumbDataWait = false;
     g_lngDataMode = 0;
     g_lngThumbFill = 0;
+    const uint64_t aborts = receiver::Aborts();
     Ui().MessageBox(QStringLiteral("Thumbnail Download"),
                     QStringLiteral("Cannot display thumbnail. No header in ZRK data."), MsgIcon::Information,
                     MsgButtons::Ok);
-    EndThumbNail();
+    if (receiver::Aborts() == aborts) EndThumbNail(); // the connection may have ended under the box
 }
 
 } // namespace

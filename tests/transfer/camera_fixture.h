@@ -22,6 +22,7 @@
 #include "transfer/save_range.h"
 #include "transfer/transfer_install.h"
 #include "zrk_data_file.h"
+#include "zrk_frame_header.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -29,15 +30,27 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
 class CameraHooks final : public WindowHooks {
 public:
     QList<int> thumbnails; // slots drawn, in order
+    int liveFrames = 0, liveWrong = 0;
     void EndDownload() override { ::EndDownload(); }
     void EndThumbNail() override { ::EndThumbNail(); }
     void DrawThumbNail(int32_t index) override { thumbnails << index; }
+    // A display that checks each live frame's header and frees its buffer.
+    void ShowLiveImage() override {
+        if (g_intShowBuf == g_intRecvBuf || !g_PreviewBuf[g_intShowBuf].inUse) return;
+        ZRK_FRAME_HEADER h{};
+        std::memcpy(&h, g_PreviewBuf[g_intShowBuf].address, sizeof h);
+        const bool right = std::memcmp(h.magic, "ZRK", 4) == 0 && h.width == 200 && h.height == 200;
+        ++(right ? liveFrames : liveWrong);
+        g_PreviewBuf[g_intShowBuf].inUse = 0;
+        IncWrap(g_intShowBuf, 0, 1);
+    }
 };
 
 class AgainstCamera : public ::testing::Test {
@@ -65,7 +78,7 @@ protected:
         InstallTransfer();
         SetHooks(&hooks);
         g_lngViewMode = 0;
-        sup->tmrDataTimeOut->setInterval(600);
+        sup->tmrDataTimeOut->setInterval(300);
     }
     void TearDown() override {
         delete sup;

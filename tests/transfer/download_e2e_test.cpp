@@ -91,7 +91,7 @@ TEST_F(Downloads, DataThatStopsShortEndsInTheDataTimeOutWithTheFileKept) {
         EXPECT_TRUE(g_strSaveFile.isEmpty());
         EXPECT_EQ(g_lngDataMode, 0);
         EXPECT_FALSE(ui.progressOpen);
-        QTest::qWait(900); // longer than the data time-out: it does not come again
+        QTest::qWait(450); // longer than the data time-out: it does not come again
         EXPECT_EQ(ui.messages.size(), 1);
         EXPECT_FALSE(sup->tmrDataTimeOut->isActive());
         camera.Stop();
@@ -110,7 +110,7 @@ TEST_F(Downloads, ACameraLostMidDownloadLeavesNoTransferBehind) {
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(DownloadBusy());
     EXPECT_FALSE(ui.progressOpen);
-    QTest::qWait(900);
+    QTest::qWait(450);
     EXPECT_EQ(ui.messages.size(), 1); // no data time-out afterwards
 }
 
@@ -125,7 +125,7 @@ TEST_F(Downloads, ADroppedLinkComesBackWithoutTheOldTransfer) {
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(DownloadBusy());
     EXPECT_EQ(g_lngDataMode, 0);
-    QTest::qWait(900); // longer than the data time-out
+    QTest::qWait(450); // longer than the data time-out
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
     EXPECT_TRUE(Connected());
 }
@@ -150,7 +150,7 @@ TEST_F(Downloads, AFullDiskEndsTheConnectionWithTheFileKept) {
     EXPECT_EQ(Read(path).size(), 200000);
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(ui.progressOpen);
-    QTest::qWait(900);
+    QTest::qWait(450);
     EXPECT_EQ(ui.messages.size(), 1);
 }
 
@@ -176,6 +176,26 @@ TEST_F(Downloads, AThumbnailWithoutSignatureGivesOneMessageAndTheBatchGoesOn) {
     EXPECT_EQ(hooks.thumbnails, (QList<int>{0, 2}));
     EXPECT_FALSE(ui.noticeOpen); // the batch's last request closed the waiting notice
     EXPECT_TRUE(Connected());
+}
+
+TEST_F(Downloads, LiveFramesArriveWholeHoweverTheCameraCutsThem) {
+    for (const char* chunk : {"chunk:7", "chunk:random", "chunk:100000"}) {
+        SCOPED_TRACE(chunk);
+        hooks.liveFrames = hooks.liveWrong = 0;
+        Connect({chunk});
+        SendMODE(1);
+        SendLVST();
+        ASSERT_TRUE(WaitUntil([&] { return hooks.liveFrames >= 3; }, 10000));
+        SendLVSP();
+        SendMODE(0);
+        ASSERT_TRUE(WaitUntil([&] { return g_lngDataMode == 0 && !g_blnCmdBusy; }, 5000));
+        EXPECT_EQ(hooks.liveWrong, 0);
+        QTest::qWait(450); // longer than the data time-out: it is off once the stream stopped
+        EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
+        EXPECT_TRUE(Connected());
+        window->chkTCPConnect->setChecked(false);
+        camera.Stop();
+    }
 }
 
 } // namespace

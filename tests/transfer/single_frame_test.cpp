@@ -108,6 +108,31 @@ TEST_F(SingleFrame, AFrameWithoutHeaderGivesOneMessageAndFinishesOnceAfterItsClo
     }
 }
 
+TEST_F(SingleFrame, AConnectionThatEndsUnderTheMessageFinishesNothingAfterIt) {
+    QByteArray bad = MakeFrame(kFrame, 1);
+    bad[0] = 'X';
+    for (bool back : {false, true}) {
+        SCOPED_TRACE(back ? "link back, read-out under way" : "link lost");
+        ResetCommandChannel();
+        g_blnLinkOpen = true;
+        ui.Clear();
+        Request(2);
+        RequestGAIN();
+        ui.whileShown = [&](const ShownMessage&) {
+            g_blnLinkOpen = false;
+            AbortTransfer();
+            if (!back) return;
+            g_blnLinkOpen = true;
+            ResetCommandChannel();
+            RequestSTAT();
+        };
+        Feed(bad);
+        EXPECT_EQ(ui.messages.size(), 1);
+        // Nothing was finished: the old request stays for the channel's reset, the new one runs.
+        EXPECT_EQ(InFlight(), back ? QStringLiteral("STAT") : QStringLiteral("RQDL 0 5 1"));
+    }
+}
+
 TEST_F(SingleFrame, DataBeforeItsReplyIsHeldAndHandedOverInOrder) {
     ResetCommandChannel();
     SendThumbnailRQDL(5, DownloadRequest{0, 5, 1}, 0);
