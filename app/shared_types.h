@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <any>
 #include <cstdint>
 
 struct FrameBuffer {
@@ -17,6 +18,9 @@ struct CommandEntry {
     int32_t Id = 0;
     QString Text; // the line without its terminator, exactly as it goes on the wire
     int16_t Extra = 0;
+    // The value a set command carries; it becomes current when the camera accepts the command,
+    // whatever the dialog's "New" variable holds by then. Empty for queries.
+    std::any Sent;
 };
 
 struct RecordMode {

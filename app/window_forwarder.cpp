@@ -2,6 +2,8 @@
 
 #include "console/console_install.h"
 #include "console/live_image.h"
+#include "console/setup_dialogs.h"
+#include "console/setup_dialogs_install.h"
 #include "playback/playback_install.h"
 #include "protocol/main_targets.h"
 #include "transfer/browser_install.h"
@@ -57,6 +59,11 @@ void WindowForwarder::PreviewPlaybackStep() {
     BrowserPreviewPlaybackStep();
 }
 
+// ---- Setup dialogs (console/)
+void WindowForwarder::OpenDateTimeDialog(const QDateTime& moment) {
+    ShowDateTimeDialog(moment);
+}
+
 void InstallWindowForwarding() {
     SetHooks(&g_forwarder);
     // Each subsystem's install call fills its Targets() entries.
@@ -64,6 +71,7 @@ void InstallWindowForwarding() {
     InstallConsole();
     InstallTransfer();
     InstallBrowser();
+    InstallSetupDialogs();
 }
 
 void RemoveWindowForwarding() {

@@ -27,6 +27,7 @@ public:
     void PreviewPlaybackStep() override;
 
     // ---- Setup dialogs (console/)
+    void OpenDateTimeDialog(const QDateTime& moment) override;
 };
 
 // Installs the forwarder as Hooks() and lets every linked subsystem fill its Targets() entries.

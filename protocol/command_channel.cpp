@@ -64,6 +64,8 @@ void CompleteConnection() {
     g_lngDataMode = 0;
     g_intShowBuf = 0;
     g_intRecvBuf = 0;
+    // A "Date/Time" request of the lost connection must not open the dialog at this read-out.
+    g_blnTimeDialogPending = false;
     ResetCommandChannel();
     QueueInitialReadOut();
     // Armed only once all 17 are queued: a send lets replies in, and the ring may run dry
@@ -117,7 +119,12 @@ void ResetCommandChannel() {
     g_intReplyLineCount = 0;
 }
 
-void EnqueueCommand(int32_t id, const QString& text, int16_t extra) {
+const std::any& SentWithCommand() {
+    static const std::any none;
+    return g_blnCmdBusy ? g_CmdQueue[static_cast<std::size_t>(g_intQueueRead)].Sent : none;
+}
+
+void EnqueueCommand(int32_t id, const QString& text, int16_t extra, std::any sent) {
     if (!g_blnLinkOpen) return;
     int16_t next = g_intQueueWrite;
     IncWrap(next, 0, kCmdQueueSlots - 1);
@@ -126,7 +133,7 @@ void EnqueueCommand(int32_t id, const QString& text, int16_t extra) {
         WriteTrace(QStringLiteral("Command queue full, refused: ") + text);
         return;
     }
-    g_CmdQueue[static_cast<std::size_t>(g_intQueueWrite)] = CommandEntry{id, text, extra};
+    g_CmdQueue[static_cast<std::size_t>(g_intQueueWrite)] = CommandEntry{id, text, extra, std::move(sent)};
     g_intQueueWrite = next;
     if (!g_blnCmdBusy) SendNextCommand();
 }

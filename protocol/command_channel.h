@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <any>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -10,7 +11,9 @@
 // index += 1, wrapping from high back to low.
 void IncWrap(int16_t& index, int16_t low, int16_t high);
 
-void EnqueueCommand(int32_t id, const QString& text, int16_t extra = 0);
+void EnqueueCommand(int32_t id, const QString& text, int16_t extra = 0, std::any sent = {});
+// What the command in flight carries (CommandEntry::Sent); empty when none is in flight.
+const std::any& SentWithCommand();
 void SendNextCommand();
 void FinishCommand();
 void DispatchReply(const QString& line);

@@ -12,6 +12,12 @@ void Queue(int32_t id, const QString& text, int16_t extra = 0) {
     EnqueueCommand(id, text, extra);
 }
 
+// A set command with the value it sends, which its reply makes current.
+template <typename T> void QueueSetting(int32_t id, const QString& text, const T& value) {
+    if (!g_blnLinkOpen) return;
+    EnqueueCommand(id, text, 0, value);
+}
+
 QString Num(int64_t v) {
     return QString::number(v);
 }
@@ -88,14 +94,15 @@ void RequestTIME() {
 }
 
 void SendANIG(int32_t code) {
-    Queue(CommandId::ANIG_Set, QStringLiteral("ANIG ") + Num(code));
+    QueueSetting(CommandId::ANIG_Set, QStringLiteral("ANIG ") + Num(code), code);
 }
 void SendGAIN(int32_t code) {
-    Queue(CommandId::GAIN_Set, QStringLiteral("GAIN ") + Num(code));
+    QueueSetting(CommandId::GAIN_Set, QStringLiteral("GAIN ") + Num(code), code);
 }
 
 void SendGAMM(const GammaSetting& gamma) {
-    Queue(CommandId::GAMM_Set, QStringLiteral("GAMM ") + Num(gamma.Index) + u' ' + Num(gamma.Value));
+    QueueSetting(CommandId::GAMM_Set, QStringLiteral("GAMM ") + Num(gamma.Index) + u' ' + Num(gamma.Value),
+                 gamma);
 }
 
 void SendMODE(int32_t mode) {
@@ -120,7 +127,7 @@ QString RecordModeParameters(const RecordMode& m) {
 }
 
 void SendRMOD(const RecordMode& mode) {
-    Queue(CommandId::RMOD_Set, QStringLiteral("RMOD ") + RecordModeParameters(mode));
+    QueueSetting(CommandId::RMOD_Set, QStringLiteral("RMOD ") + RecordModeParameters(mode), mode);
 }
 
 void SendRQDL(const DownloadRequest& request) {
@@ -136,13 +143,14 @@ void SendRSTR(const QString& backup) {
     Queue(CommandId::RSTR, QStringLiteral("RSTR ") + backup);
 }
 void SendSMOD(int32_t code) {
-    Queue(CommandId::SMOD_Set, QStringLiteral("SMOD ") + Num(code));
+    QueueSetting(CommandId::SMOD_Set, QStringLiteral("SMOD ") + Num(code), code);
 }
 void SendSTGW(const std::array<uint8_t, 4>& gateway) {
-    Queue(CommandId::STGW_Set, QStringLiteral("STGW ") + Dotted(gateway));
+    QueueSetting(CommandId::STGW_Set, QStringLiteral("STGW ") + Dotted(gateway), gateway);
 }
 void SendSTIP(const std::array<uint8_t, 4>& address, uint8_t maskBits) {
-    Queue(CommandId::STIP_Set, QStringLiteral("STIP ") + Dotted(address) + u'/' + Num(maskBits));
+    QueueSetting(CommandId::STIP_Set, QStringLiteral("STIP ") + Dotted(address) + u'/' + Num(maskBits),
+                 SentAddress{address, maskBits});
 }
 void SendTIME(const QString& dateTime) {
     Queue(CommandId::TIME_Set, QStringLiteral("TIME ") + dateTime);
@@ -162,6 +170,8 @@ void RequestWBPR(int32_t preset) {
 }
 
 void SendWBPR(const WhiteBalance& wb) {
-    Queue(CommandId::WBPR_Set, QStringLiteral("WBPR ") + Num(wb.Preset) + u' ' + Num(wb.Red) + u' ' +
-                                   Num(wb.Green) + u' ' + Num(wb.Blue));
+    QueueSetting(CommandId::WBPR_Set,
+                 QStringLiteral("WBPR ") + Num(wb.Preset) + u' ' + Num(wb.Red) + u' ' + Num(wb.Green) + u' ' +
+                     Num(wb.Blue),
+                 wb);
 }

@@ -42,6 +42,11 @@ void SendThumbnailRQDL(int32_t slot, const DownloadRequest& request, int16_t ext
 void SendRSTR(const QString& backup);
 void SendSMOD(int32_t code);
 void SendSTGW(const std::array<uint8_t, 4>& gateway);
+// What "STIP" with parameters carries to its reply.
+struct SentAddress {
+    std::array<uint8_t, 4> Address{};
+    uint8_t MaskBits = 0;
+};
 void SendSTIP(const std::array<uint8_t, 4>& address, uint8_t maskBits);
 void SendTIME(const QString& dateTime); // "yyyy mm dd hh nn ss"
 void RequestVERS(int32_t part);         // 0 CODE, 1 MAIN, 2 FPGA; other values are refused

@@ -5,7 +5,7 @@
 #include <functional>
 
 struct MainTargets {
-    std::function<void()> showRecordConsole; // "Record"
+    std::function<void()> showRecordConsole;  // "Record"
     std::function<void()> closeRecordConsole; // closes the console and its child windows
     std::function<bool()> openDataFile;       // "Play": true when the player opened
     std::function<void()> showSyncMode;       // "Master/Slave"

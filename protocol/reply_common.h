@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/ui_port.h"
+#include "protocol/command_channel.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,13 @@ inline bool IsSuccess(const QString& text) {
 bool ParseDigits16(const QString& text, int16_t& value);
 // IsNumberInRange with the parsed value handed back.
 bool ParseInRange(const QString& text, int32_t min, int32_t max, int32_t& value);
+
+// The value the command in flight carries (see CommandEntry::Sent), or fallback when it carries
+// none of that type.
+template <typename T> T SentValue(const T& fallback) {
+    const T* sent = std::any_cast<T>(&SentWithCommand());
+    return sent ? *sent : fallback;
+}
 
 // The modal failure / notice message every handler shows: OK button, information icon.
 void ReplyMessage(const QString& title, const QString& text, MsgIcon icon = MsgIcon::Information);

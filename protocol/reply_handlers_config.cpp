@@ -5,6 +5,7 @@
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
+#include "protocol/command_set.h"
 #include "protocol/main_control.h"
 #include "protocol/reply_common.h"
 #include "protocol/reply_handlers.h"
@@ -57,7 +58,7 @@ void OnReplySTGW(const QString& line) {
 
 void OnReplySTGWSet(const QString& line) {
     if (IsSuccess(line))
-        g_bytCamGateway = g_bytCamGatewayNew;
+        g_bytCamGateway = SentValue(g_bytCamGatewayNew);
     else
         ReplyMessage(kTitleStgw, QStringLiteral("Invalid gateway address."));
     FinishCommand();
@@ -88,11 +89,12 @@ void OnReplySTIP(const QString& line) {
 void OnReplySTIPSet(const QString& line) {
     const QString code = ReplyFields(line, QStringLiteral(" "), 2)[1];
     if (IsSuccess(code)) {
-        g_bytCamIP = g_bytCamIPNew;
-        g_bytCamMaskBits = g_bytCamMaskBitsNew;
+        const SentAddress sent = SentValue(SentAddress{g_bytCamIPNew, g_bytCamMaskBitsNew});
+        g_bytCamIP = sent.Address;
+        g_bytCamMaskBits = sent.MaskBits;
         // The camera answers at its new address from now on: connect there, and drop this
         // connection. The queue is reset when the next connection completes.
-        ApplyClientIP(Dotted(g_bytCamIPNew));
+        ApplyClientIP(Dotted(sent.Address));
         UntickConnect();
         return;
     }
@@ -165,7 +167,7 @@ void OnReplyWBPR(const QString& line) {
         } else if (!IsSuccess(f[1])) {
             ReplyMessage(kTitleWbpr, QStringLiteral("Cannot change white balance setting."));
         } else {
-            g_WB = g_WBNew;
+            g_WB = SentValue(g_WBNew);
             if (g_WB.Preset == 6 || g_WB.Preset == 7)
                 g_UserWB[g_WB.Preset == 6 ? 0 : 1] = UserWhiteBalance{g_WB.Red, g_WB.Green, g_WB.Blue};
         }

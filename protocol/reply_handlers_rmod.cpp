@@ -87,7 +87,7 @@ void OnReplyRMODSet(const QString& line) {
         return;
     }
     if (line.startsWith(u'2')) {
-        g_RecMode = g_RecModeNew;
+        g_RecMode = SentValue(g_RecModeNew);
         if (ConsoleOpen()) Hooks().ConsoleShowRecordMode(g_RecMode);
         Ui().CloseNotice();
         RequestSTAT();

@@ -63,7 +63,7 @@ void OnReplyANIG(const QString& line) {
             g_lngAnalogGain = value;
     } else if (g_lngCurCmd == CommandId::ANIG_Set) {
         if (SetAccepted(line, kTitleAnig, QStringLiteral("Cannot change gain setting."))) {
-            g_lngAnalogGain = g_lngAnalogGainNew;
+            g_lngAnalogGain = SentValue(g_lngAnalogGainNew);
             if (ConsoleOpen()) Hooks().ConsoleShowAnalogGain(g_lngAnalogGain);
         }
     }
@@ -80,7 +80,7 @@ void OnReplyGAIN(const QString& line) {
         }
     } else if (g_lngCurCmd == CommandId::GAIN_Set) {
         if (SetAccepted(line, kTitleGain, QStringLiteral("Cannot change gain setting."))) {
-            g_lngGain = g_lngGainNew;
+            g_lngGain = SentValue(g_lngGainNew);
             changed = true;
         }
     }
@@ -102,7 +102,7 @@ void OnReplyGAMM(const QString& line) {
             g_Gamma = GammaSetting{0, 100}; // an unknown gamma falls back to none, silently
     } else if (g_lngCurCmd == CommandId::GAMM_Set) {
         if (SetAccepted(line, kTitleGamm, QStringLiteral("Cannot change gamma setting.")))
-            g_Gamma = g_GammaNew;
+            g_Gamma = SentValue(g_GammaNew);
     }
     FinishCommand();
 }
@@ -113,7 +113,7 @@ void OnReplySMOD(const QString& line) {
         if (QueryValue(line, kTitleSmod, kMsgCommandInvalid, 0, 1, value)) g_lngSyncMode = value;
     } else if (g_lngCurCmd == CommandId::SMOD_Set) {
         if (SetAccepted(line, kTitleSmod, QStringLiteral("Cannot change Master/Slave setting.")))
-            g_lngSyncMode = g_lngSyncModeNew;
+            g_lngSyncMode = SentValue(g_lngSyncModeNew);
     }
     FinishCommand();
 }

@@ -60,6 +60,7 @@ void OnReplyTIME(const QString& line) {
         return;
     }
     if (!IsSuccess(line)) {
+        g_blnTimeDialogPending = false; // the next read-out must not open the dialog by itself
         ReplyMessage(kTitleTime, QStringLiteral("Cannot get date/time."));
         FinishCommand();
         return;
@@ -75,6 +76,9 @@ void OnReplyTIME(const QString& line) {
             return;
         }
     }
-    if (g_blnTimeDialogPending) Hooks().OpenDateTimeDialog(*moment);
+    if (g_blnTimeDialogPending) {
+        g_blnTimeDialogPending = false; // one request, one dialog
+        Hooks().OpenDateTimeDialog(*moment);
+    }
     FinishCommand();
 }

@@ -2,6 +2,9 @@
 #include "tests/protocol/reply_fixture.h"
 
 #include "app/settings.h"
+#include "protocol/command_set.h"
+
+#include <functional>
 
 namespace {
 
@@ -198,12 +201,21 @@ TEST_F(SettingsReplies, CameraTimeOpensTheDialogWhenAskedFor) {
     EXPECT_TRUE(Messages().isEmpty());
     EXPECT_TRUE(Idle());
 
+    // The request is spent once the dialog opened, or once the reply failed: a later read-out
+    // (every reconnect) never opens the dialog by itself.
+    EXPECT_FALSE(g_blnTimeDialogPending);
     hooks.calls.clear();
-    g_blnTimeDialogPending = false; // the read-out at connection: checked, no dialog
     RequestTIME();
     DispatchReply("200 2030 1 1 0 0 0");
     EXPECT_TRUE(hooks.calls.isEmpty());
     EXPECT_TRUE(Messages().isEmpty());
+    g_blnTimeDialogPending = true;
+    RequestTIME();
+    DispatchReply("500 busy");
+    EXPECT_FALSE(g_blnTimeDialogPending);
+    RequestTIME();
+    DispatchReply("200 2030 1 1 0 0 0");
+    EXPECT_TRUE(hooks.calls.isEmpty());
 }
 
 TEST_F(SettingsReplies, CameraTimeRollsOverLikeCalendarArithmetic) {
@@ -218,6 +230,7 @@ TEST_F(SettingsReplies, CameraTimeRollsOverLikeCalendarArithmetic) {
         {"200 2099 12 31 23 59 59", QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59))},
     };
     for (const auto& [reply, expected] : cases) {
+        g_blnTimeDialogPending = true; // each opening clears it
         RequestTIME();
         DispatchReply(reply);
         EXPECT_EQ(hooks.dialogMoment, expected) << reply;
@@ -239,6 +252,7 @@ TEST_F(SettingsReplies, InvalidCameraTimeFallsBackToTheComputerClock) {
     for (const char* reply : replies) {
         ui.Clear();
         hooks.calls.clear();
+        g_blnTimeDialogPending = true;
         RequestTIME();
         DispatchReply(reply);
         EXPECT_EQ(Messages(), QStringList{"Camera time data invalid. Reset from PC."}) << reply;
@@ -282,6 +296,59 @@ TEST(DialogRange, CoversThisCentury) {
     EXPECT_FALSE(DateInDialogRange(QDate(1999, 12, 31)));
     EXPECT_FALSE(DateInDialogRange(QDate(2100, 1, 1)));
     EXPECT_FALSE(DateInDialogRange(QDate()));
+}
+
+// ---- The value a set command sent is the one its acceptance makes current
+
+TEST(SentValues, AnAcceptedSettingTakesTheValueSentNotTheLaterNewValue) {
+    // Each case sends one value, then the dialog moves on (its "New" variable changes) before the
+    // camera's reply arrives.
+    ScriptedUi ui;
+    g_blnLinkOpen = true;
+    ResetCommandChannel();
+    InstallReplyHandlers();
+    const RecordMode sentMode{0, 3, 0, 2, 1, 0, 0, 1, 0, 10};
+    const WhiteBalance sentWB{7, 10, 20, 30};
+    struct Case {
+        const char* name;
+        std::function<void()> sendThenMoveOn;
+        const char* reply;
+        std::function<bool()> currentIsSent;
+    };
+    const Case cases[] = {
+        {"GAIN", [] { SendGAIN(4), g_lngGainNew = 1; }, "200 4", [] { return g_lngGain == 4; }},
+        {"ANIG", [] { SendANIG(3), g_lngAnalogGainNew = 0; }, "200 3", [] { return g_lngAnalogGain == 3; }},
+        {"SMOD", [] { SendSMOD(1), g_lngSyncModeNew = 0; }, "200 1", [] { return g_lngSyncMode == 1; }},
+        {"GAMM",
+         [] {
+             SendGAMM({2, 67}), g_GammaNew = {0, 100};
+         },
+         "200 2 67",
+         [] {
+             return g_Gamma == GammaSetting{2, 67};
+         }},
+        {"WBPR",
+         [&] {
+             SendWBPR(sentWB);
+             g_WBNew = WhiteBalance{0, 1, 1, 1};
+         },
+         "200 7 10 20 30", [&] { return g_WB == sentWB && g_UserWB[1].Red == 10 && g_UserWB[1].Blue == 30; }},
+        {"RMOD",
+         [&] {
+             SendRMOD(sentMode);
+             g_RecModeNew = RecordMode{};
+         },
+         "200 Record mode set", [&] { return g_RecMode == sentMode; }},
+    };
+    for (const Case& c : cases) {
+        c.sendThenMoveOn();
+        DispatchReply(QString::fromLatin1(c.reply));
+        EXPECT_TRUE(c.currentIsSent()) << c.name;
+    }
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'|').toStdString();
+    for (auto& h : ReplyHandlers())
+        h = nullptr;
+    g_blnLinkOpen = false;
 }
 
 } // namespace
