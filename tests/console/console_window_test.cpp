@@ -255,3 +255,29 @@ TEST_F(ConsoleWindow, RepliesReachTheOpenConsole) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ConsoleWindow, SaveStopsLivePreviewAndHandsOverToTheBrowser) {
+    g_lngCamMode = 1;
+    frmRec* c = OpenConsole();
+    c->show();
+    g_lngDataMode = 1;
+    g_lngDataState = 1;
+    ClearQueue();
+    c->cmdDownload->setEnabled(true);
+    c->cmdDownload->click();
+    EXPECT_EQ(Queued().mid(0, 2), (QStringList{"LVSP", "MODE REC"}));
+    EXPECT_FALSE(c->chkPreview->isChecked());
+    ASSERT_TRUE(Windows().frmThumbNail) << "the thumbnail browser is part of this build";
+    EXPECT_EQ(g_lngViewMode, 2);
+    EXPECT_FALSE(c->isVisible());
+    EXPECT_TRUE(Windows().frmThumbNail->isVisible());
+    // The console closing (a lost link, say) takes the browser with it.
+    Targets().closeRecordConsole();
+    Flush();
+    EXPECT_FALSE(Windows().frmThumbNail && Windows().frmThumbNail->isVisible());
+    EXPECT_EQ(g_lngViewMode, 0);
+}
+
+} // namespace

@@ -2,11 +2,14 @@
 // settings and header the library gets; a failure stopping live output exactly once; a display
 // entered again from inside itself never leaving a buffer held.
 #include "console/live_picture.h"
+#include "console/setup_dialogs_link.h"
 #include "tests/console/console_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <cstring>
 #include <functional>
 
@@ -239,6 +242,32 @@ TEST_F(LiveImage, ALinkLostUnderTheFailureMessageClosesTheConsoleAfterIt) {
     Complete(2);
     EXPECT_TRUE(fake.calls.isEmpty());
     EXPECT_TRUE(BothFree());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LiveImage, WhileTheCameraDialogIsOpenThePendingSettingsAreDrawn) {
+    if (!SetupDialogsBuilt()) GTEST_SKIP() << "no camera settings dialog in this build";
+    g_WB = {6, 100, 110, 120};
+    g_Gamma = {2, 67};
+    console->cmdCamera->setEnabled(true);
+    console->cmdCamera->click();
+    EXPECT_FALSE(console->isEnabled());
+    g_WBNew = {6, 1, 2, 3}; // the operator is trying other colours
+    g_GammaNew = {3, 55};
+    Complete(1);
+    ASSERT_EQ(fake.calls.size(), 1);
+    EXPECT_EQ((std::array{fake.calls[0].gains[0], fake.calls[0].gains[1], fake.calls[0].gains[2]}),
+              (std::array<uint16_t, 3>{1, 2, 3}));
+    EXPECT_EQ(fake.calls[0].gamma, 55);
+    // Closed, the camera's own settings count again.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("frmCamera")) w->close();
+    Flush();
+    Complete(2);
+    EXPECT_EQ(fake.calls[1].gamma, 67);
 }
 
 } // namespace
