@@ -17,3 +17,11 @@ if(TARGET zrkcam)
     LIBS zrk_test_support zrk_browser zrkcam_model Qt6::Test)
   add_dependencies(zrk_browser_camera_tests zrkcam zrkimage)
 endif()
+
+# The browser as start-up wires it into the program, opened from the record console.
+if(TARGET zrkcam AND TARGET zrk_console)
+  zrk_add_test(zrk_browser_program_tests
+    SOURCES ${_browser_tests}/browser_program_test.cpp
+    LIBS zrk_test_support zrk_startup Qt6::Test)
+  add_dependencies(zrk_browser_program_tests zrkcam zrkimage)
+endif()
