@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -72,6 +73,8 @@ public:
 } // namespace
 
 AviWriter::~AviWriter() {
+    completePending(); // the slot and the descriptor stay valid until the kernel is done with them
+    if (aio_) ::syscall(SYS_io_destroy, aio_);
     if (fd_ >= 0) ::close(fd_);
 }
 
@@ -112,7 +115,7 @@ bool AviWriter::putJunkTo(uint64_t boundaryAfter) {
 bool AviWriter::put(const void* data, std::size_t length) {
     const auto* p = static_cast<const uint8_t*>(data);
     while (length > 0) {
-        const ssize_t n = ::write(fd_, p, length);
+        const ssize_t n = ::pwrite(fd_, p, length, static_cast<off_t>(pos_));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
@@ -141,10 +144,12 @@ bool AviWriter::put32At(uint64_t position, uint32_t value) {
     return putAt(position, b, 4);
 }
 
-int AviWriter::create(const char* path, const AviFormat& format, uint8_t* slot, uint64_t segmentLimit) {
-    if (!path || !slot || fd_ >= 0) return ZRK_STATUS_AVI_OPEN;
+int AviWriter::create(const char* path, const AviFormat& format, uint8_t* const slots[2],
+                      uint64_t expectedFrames, uint64_t segmentLimit) {
+    if (!path || !slots || !slots[0] || !slots[1] || fd_ >= 0) return ZRK_STATUS_AVI_OPEN;
     format_ = format;
-    slot_ = slot;
+    slots_[0] = slots[0];
+    slots_[1] = slots[1];
     stride_ = slotBytes(format.frameBytes);
     // Index offsets inside a segment are 32-bit.
     limit_ = segmentLimit > (uint64_t{1} << 31) ? (uint64_t{1} << 31) : segmentLimit;
@@ -205,6 +210,15 @@ int AviWriter::create(const char* path, const AviFormat& format, uint8_t* slot, 
     }
     directOk_ = true;
     setDirect(true);
+    if (direct_) {
+        // Writes into reserved space complete in the background; appending ones would wait. The
+        // reservation is cut back to the movie's end when it is finished.
+        const uint64_t frames = expectedFrames * stride_;
+        const uint64_t expected =
+            h.size + frames + (expectedFrames + 1) * 32 + (frames / limit_ + 1) * 2 * kBlock;
+        const bool reserved = ::fallocate(fd_, 0, 0, static_cast<off_t>(expected)) == 0;
+        if (!reserved || ::syscall(SYS_io_setup, 1, &aio_) != 0) aio_ = 0;
+    }
     return ZRK_STATUS_OK;
 }
 
@@ -241,26 +255,83 @@ bool AviWriter::openAvix() {
 
 int AviWriter::writeFrame() {
     if (fd_ < 0) return ZRK_STATUS_AVI_WRITE;
+    if (const int code = completePending(); code != ZRK_STATUS_OK) return code;
     Segment* s = &segment_[segments_ - 1];
     if (s->frames > 0 && segmentBytesWith(*s, s->frames + 1) > limit_) {
         setDirect(false); // indexes and headers are small and unaligned
         if (!closeSegment(*s, true) || !openAvix()) return ZRK_STATUS_AVI_WRITE;
         setDirect(true);
-        s = &segment_[segments_ - 1];
     }
     // The slot: chunk header, the pixels already in place, then a JUNK chunk to the 4 KiB boundary.
-    fourcc(slot_, "00db");
-    le32(slot_ + 4, format_.frameBytes);
-    uint8_t* junk = slot_ + kChunkHeader + format_.frameBytes;
+    uint8_t* slot = slots_[current_];
+    fourcc(slot, "00db");
+    le32(slot + 4, format_.frameBytes);
+    uint8_t* junk = slot + kChunkHeader + format_.frameBytes;
     const auto junkBytes = static_cast<std::size_t>(stride_ - kChunkHeader - format_.frameBytes);
     std::memset(junk, 0, junkBytes);
     fourcc(junk, "JUNK");
     le32(junk + 4, static_cast<uint32_t>(junkBytes - kChunkHeader));
 
     const uint64_t start = pos_;
+    if (submit(slot, start)) {
+        current_ ^= 1; // the next frame is built in the other slot meanwhile
+        return ZRK_STATUS_OK;
+    }
+    if (!writeSlotNow(slot, start)) return ZRK_STATUS_AVI_WRITE;
+    frameDone();
+    return ZRK_STATUS_OK;
+}
+
+bool AviWriter::submit(const uint8_t* slot, uint64_t start) {
+    if (!aio_ || !direct_) return false;
+    request_ = {};
+    request_.aio_lio_opcode = IOCB_CMD_PWRITE;
+    request_.aio_fildes = static_cast<uint32_t>(fd_);
+    request_.aio_buf = reinterpret_cast<uint64_t>(slot);
+    request_.aio_nbytes = stride_;
+    request_.aio_offset = static_cast<int64_t>(start);
+    iocb* list[1] = {&request_};
+    if (::syscall(SYS_io_submit, aio_, 1, list) != 1) return false;
+    pending_ = true;
+    pendingStart_ = start;
+    pos_ = start + stride_;
+    return true;
+}
+
+// Waits for the frame in flight; on a failure the file is cut back to where that frame began.
+int AviWriter::completePending() {
+    if (!pending_) return ZRK_STATUS_OK;
+    pending_ = false;
+    io_event event{};
+    long got = 0;
+    do {
+        got = ::syscall(SYS_io_getevents, aio_, 1, 1, &event, nullptr);
+    } while (got < 0 && errno == EINTR);
+    if (got == 1 && event.res == static_cast<int64_t>(stride_)) {
+        frameDone();
+        return ZRK_STATUS_OK;
+    }
+    // Refused or cut short: once more through the page cache, which also takes what direct I/O
+    // does not (a short write near a size limit, say).
+    const uint8_t* slot = reinterpret_cast<const uint8_t*>(request_.aio_buf);
+    pos_ = pendingStart_;
+    setDirect(false);
+    directOk_ = false;
+    if (!writeSlotNow(slot, pendingStart_)) return ZRK_STATUS_AVI_WRITE;
+    frameDone();
+    return ZRK_STATUS_OK;
+}
+
+void AviWriter::frameDone() {
+    ++segment_[segments_ - 1].frames;
+    ++total_;
+    if (!direct_) streamToDisk();
+}
+
+bool AviWriter::writeSlotNow(const uint8_t* slot, uint64_t start) {
     std::size_t done = 0;
     while (done < stride_) {
-        const ssize_t n = ::pwrite(fd_, slot_ + done, static_cast<std::size_t>(stride_ - done),
+        const ssize_t n = ::pwrite(fd_, slot + done, static_cast<std::size_t>(stride_ - done),
                                    static_cast<off_t>(start + done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EINVAL && direct_) {
@@ -275,7 +346,7 @@ int AviWriter::writeFrame() {
             if (::ftruncate(fd_, static_cast<off_t>(start)) == 0)
                 ::lseek(fd_, static_cast<off_t>(start), SEEK_SET);
             pos_ = start;
-            return ZRK_STATUS_AVI_WRITE;
+            return false;
         }
         done += static_cast<std::size_t>(n);
         // A short write leaves an unaligned rest, which only the page cache takes.
@@ -283,10 +354,7 @@ int AviWriter::writeFrame() {
     }
     pos_ = start + stride_;
     ::lseek(fd_, static_cast<off_t>(pos_), SEEK_SET);
-    ++s->frames;
-    ++total_;
-    if (!direct_) streamToDisk();
-    return ZRK_STATUS_OK;
+    return true;
 }
 
 void AviWriter::streamToDisk() {
@@ -365,7 +433,10 @@ bool AviWriter::closeSegment(Segment& s, bool extended) {
 
 int AviWriter::finish() {
     if (fd_ < 0) return ZRK_STATUS_AVI_WRITE;
+    // A frame that fails here is cut off; the movie is still finished, but not as a success.
+    const bool lastFrameWritten = completePending() == ZRK_STATUS_OK;
     setDirect(false);
+    ::lseek(fd_, static_cast<off_t>(pos_), SEEK_SET);
     const bool extended = segments_ > 1;
     bool ok = closeSegment(segment_[segments_ - 1], extended);
     if (ok && extended) {
@@ -389,11 +460,13 @@ int AviWriter::finish() {
     // count them all.
     ok = ok && put32At(avihFrames_, extended ? segment_[0].frames : total_);
     ok = ok && put32At(strhLength_, total_) && put32At(dmlhFrames_, total_);
+    // The space reserved beyond the movie goes.
+    ok = ok && ::ftruncate(fd_, static_cast<off_t>(pos_)) == 0;
     // The movie is finished only once it is on the disk: a write-back failure is reported, not lost.
     if (ok && ::fdatasync(fd_) != 0) ok = false;
     if (::close(fd_) != 0) ok = false;
     fd_ = -1;
-    return ok ? ZRK_STATUS_OK : ZRK_STATUS_AVI_WRITE;
+    return ok && lastFrameWritten ? ZRK_STATUS_OK : ZRK_STATUS_AVI_WRITE;
 }
 
 } // namespace zrk::image

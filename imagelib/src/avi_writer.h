@@ -1,14 +1,16 @@
 // AVI (RIFF) writer for one uncompressed 24-bit bottom-up video stream, streamed to disk frame by
 // frame. Every frame chunk starts on a 4 KiB boundary and is padded to one with a JUNK chunk, so that
-// frames go to the disk straight from the caller's frame slot (direct I/O) where the file system
-// allows it, without a copy through the page cache. Up to the segment limit the file is a plain AVI with an
-// idx1 index; past it the file goes on in the extended form (AVIX segments, a super index in the stream
-// header, one ix00 index per segment). Nothing is allocated: the writer keeps a fixed table of segments and
-// builds the indexes from the frame positions when it finishes.
+// frames go to the disk straight from the caller's frame slots (direct I/O) where the file system
+// allows it, without a copy through the page cache; with two slots one frame is written (kernel
+// asynchronous I/O into space reserved up front) while the next is built. Up to the segment limit the file is
+// a plain AVI with an idx1 index; past it the file goes on in the extended form (AVIX segments, a super index
+// in the stream header, one ix00 index per segment). Nothing is allocated: the writer keeps a fixed table of
+// segments and builds the indexes from the frame positions when it finishes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <linux/aio_abi.h>
 
 namespace zrk::image {
 
@@ -37,18 +39,20 @@ public:
     // Bytes of the frame slot a format needs: chunk header, pixels, padding to the next 4 KiB.
     static std::size_t slotBytes(uint32_t frameBytes);
 
-    // Creates path anew (an older file is truncated) and writes the headers. slot (4 KiB aligned,
-    // slotBytes long, the caller's) holds each frame on its way out. ZRK_STATUS_OK,
-    // ZRK_STATUS_AVI_OPEN when the file cannot be created, ZRK_STATUS_AVI_STREAM when the headers
-    // cannot be written (the file is then removed: it holds nothing readable).
-    int create(const char* path, const AviFormat& format, uint8_t* slot,
+    // Creates path anew (an older file is truncated) and writes the headers; expectedFrames sizes the
+    // space reserved for it. slots (two, 4 KiB aligned, slotBytes long, the caller's) hold the frames
+    // on their way out, in turn. ZRK_STATUS_OK, ZRK_STATUS_AVI_OPEN when the file cannot be created,
+    // ZRK_STATUS_AVI_STREAM when the headers cannot be written (the file is then removed: it holds
+    // nothing readable).
+    int create(const char* path, const AviFormat& format, uint8_t* const slots[2], uint64_t expectedFrames,
                uint64_t segmentLimit = kAviSegmentLimit);
 
     // Where the next frame's pixels (format.frameBytes bytes) go before writeFrame().
-    uint8_t* framePixels() const { return slot_ + 8; }
+    uint8_t* framePixels() const { return slots_[current_] + 8; }
 
-    // Appends the frame in the slot as a key frame. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE; after a
-    // failure the file is cut back to the frames written before.
+    // Appends the frame in the current slot as a key frame; it may still be on its way when this
+    // returns. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE (for this frame or the one before it); after a
+    // failure the file is cut back to the whole frames written before.
     int writeFrame();
 
     // Writes the indexes and every size field and closes the file: a valid movie of the frames
@@ -70,6 +74,10 @@ private:
 
     bool put(const void* data, std::size_t length);
     bool putJunkTo(uint64_t boundaryAfter);
+    bool writeSlotNow(const uint8_t* slot, uint64_t start);
+    bool submit(const uint8_t* slot, uint64_t start);
+    int completePending();
+    void frameDone();
     void setDirect(bool on);
     bool putAt(uint64_t position, const void* data, std::size_t length);
     bool put32At(uint64_t position, uint32_t value);
@@ -84,7 +92,12 @@ private:
     int fd_ = -1;
     bool direct_ = false;   // frames are written with direct I/O now
     bool directOk_ = false; // the file system takes direct I/O
-    uint8_t* slot_ = nullptr;
+    uint8_t* slots_[2] = {};
+    unsigned current_ = 0;
+    aio_context_t aio_ = 0; // 0: frames are written synchronously
+    iocb request_{};
+    bool pending_ = false; // the frame at pendingStart_ is being written
+    uint64_t pendingStart_ = 0;
     uint64_t stride_ = 0; // bytes from one frame chunk to the next
     AviFormat format_{};
     uint64_t limit_ = kAviSegmentLimit;

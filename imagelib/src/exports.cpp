@@ -225,8 +225,7 @@ ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataF
 
     AviWriter writer;
     const Workspace& ws = workspace();
-    // Frames are built in the bitmap buffer, which doubles as the writer's frame slot.
-    if (const int code = writer.create(aviFile, format, ws.bitmap, limit); code != ZRK_STATUS_OK)
+    if (const int code = writer.create(aviFile, format, ws.movieSlot, total, limit); code != ZRK_STATUS_OK)
         return fail(status, code);
     const Sharpen sharp = sharpenOf(sharpen);
     for (uint32_t done = 0; done < total; ++done) {

@@ -11,10 +11,16 @@ alignas(64) uint8_t g_frame[kFrameBufferSize];
 alignas(64) uint16_t g_red[kColourPlaneSize / 2];
 alignas(64) uint16_t g_green[kColourPlaneSize / 2];
 alignas(64) uint32_t g_blue[kColourPlaneSize / 4];
-alignas(4096) uint8_t g_bitmap[kBitmapBufferSize]; // 4 KiB: movie frames leave it by direct I/O
+alignas(64) uint8_t g_bitmap[kBitmapFileSize];
+// Direct I/O takes the movie frames straight from here: page-aligned.
+alignas(4096) uint8_t g_movieSlot[2][kMovieSlotSize];
 
-const Workspace g_workspace{g_frame, reinterpret_cast<uint8_t*>(g_red), reinterpret_cast<uint8_t*>(g_green),
-                            reinterpret_cast<uint8_t*>(g_blue), g_bitmap};
+const Workspace g_workspace{g_frame,
+                            reinterpret_cast<uint8_t*>(g_red),
+                            reinterpret_cast<uint8_t*>(g_green),
+                            reinterpret_cast<uint8_t*>(g_blue),
+                            g_bitmap,
+                            {g_movieSlot[0], g_movieSlot[1]}};
 
 } // namespace
 

@@ -13,17 +13,16 @@ constexpr std::size_t kFrameSpare = 64;
 constexpr std::size_t kFrameBufferSize = kHeaderSize + kPlaneBytes + kFrameSpare;
 constexpr std::size_t kColourPlaneSize = kPlaneBytes + 128;
 constexpr std::size_t kBitmapFileSize = kBitmapHeaderSize + kMaxPixelBytes;
-// The bitmap buffer is also the movie writer's frame slot: chunk header, pixels, padding to 4 KiB.
-constexpr std::size_t kAviSlotSize = (8 + kMaxPixelBytes + 8 + 4095) / 4096 * 4096;
-constexpr std::size_t kBitmapBufferSize = kBitmapFileSize > kAviSlotSize ? kBitmapFileSize : kAviSlotSize;
+// A movie frame on its way to the disk: chunk header, pixels, padding to 4 KiB.
+constexpr std::size_t kMovieSlotSize = (8 + kMaxPixelBytes + 8 + 4095) / 4096 * 4096;
 
 struct Workspace {
     uint8_t* frame; // one frame record read from a data file
     uint8_t* red;   // colour planes; reused as the scaler's tables once a picture is reconstructed
     uint8_t* green;
     uint8_t* blue;
-    uint8_t* bitmap; // a whole bitmap file or a movie frame (4 KiB aligned); its pixel area doubles as
-                     // the three blur planes
+    uint8_t* bitmap;       // a whole bitmap file; its pixel area doubles as the three blur planes
+    uint8_t* movieSlot[2]; // 4 KiB aligned: one frame is built while the other is being written
 };
 
 static_assert(kColourPlaneSize % 4 == 0);
