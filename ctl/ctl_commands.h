@@ -1,0 +1,36 @@
+// The commands of zrkctl. Each takes the arguments after its name, runs against the connected
+// session (the export needs none) and returns an exit status (ctl_session.h).
+#pragma once
+
+#include "ctl/ctl_session.h"
+
+#include <QStringList>
+
+struct CtlCommand {
+    const char* name;
+    const char* synopsis; // arguments, for the usage text
+    const char* summary;
+    bool needsCamera;
+    int (*run)(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+};
+
+int CmdInfo(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdRecordMode(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdStart(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdStop(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdTrigger(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdClear(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdWait(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdLive(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdExport(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+
+// Every command, in the order the usage text lists them.
+const QList<CtlCommand>& CtlCommands();
+
+// Parses a command's own options; on --help prints its usage and returns kExitOk through
+// `exitStatus`, on a parse error prints it and returns kExitUsage. True: go on.
+class QCommandLineParser;
+bool ParseCommandOptions(QCommandLineParser& parser, const CtlCommand& command, const QStringList& args,
+                         int minPositional, int maxPositional, int& exitStatus);
+const CtlCommand& CommandNamed(const char* name);

@@ -1,0 +1,208 @@
+// download, live and export.
+#include "app/shared_state.h"
+#include "ctl/ctl_commands.h"
+#include "playback/export_run.h"
+#include "playback/playback_state.h"
+#include "protocol/command_set.h"
+#include "transfer/live_stats.h"
+#include "transfer/save_range.h"
+#include "transfer/thumbnail_table.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+bool ToInt(const QString& text, int& out) {
+    bool ok = false;
+    out = text.toInt(&ok);
+    return ok;
+}
+
+int Seconds(const QCommandLineParser& parser, const QCommandLineOption& option, int& seconds) {
+    if (!ToInt(parser.value(option), seconds) || seconds < 1) {
+        std::fprintf(stderr, "zrkctl: --timeout takes a number of seconds\n");
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+} // namespace
+
+int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption id(QStringLiteral("id"),
+                                QStringLiteral("The recording's ID number (default 0)."), QStringLiteral("N"),
+                                QStringLiteral("0"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Seconds the download may take (default 600)."),
+                                     QStringLiteral("S"), QStringLiteral("600"));
+    parser.addOptions({id, timeout});
+    parser.addPositionalArgument(QStringLiteral("REGION"), QStringLiteral("Region 1 to 4."));
+    parser.addPositionalArgument(QStringLiteral("FIRST"), QStringLiteral("First frame, 0 = first recorded."));
+    parser.addPositionalArgument(QStringLiteral("LAST"), QStringLiteral("Last frame."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file to write."));
+    int status = kExitOk;
+    if (!ParseCommandOptions(parser, CommandNamed("download"), args, 4, 4, status)) return status;
+    const QStringList pos = parser.positionalArguments();
+    int region = 0, first = 0, last = 0, idNumber = 0, seconds = 0;
+    if (!ToInt(pos[0], region) || !ToInt(pos[1], first) || !ToInt(pos[2], last) ||
+        !ToInt(parser.value(id), idNumber) || idNumber < 0 || idNumber > 32767) {
+        std::fprintf(stderr, "zrkctl download: REGION, FIRST, LAST and --id take whole numbers\n");
+        return kExitUsage;
+    }
+    if ((status = Seconds(parser, timeout, seconds)) != kExitOk) return status;
+    if (region < 1 || region > g_RecMode.Partition + 1 || region > 4) {
+        std::fprintf(stderr, "Download: the camera has %d region(s); there is no region %d\n",
+                     g_RecMode.Partition + 1, region);
+        return kExitFailed;
+    }
+    const int r = region - 1;
+    const int32_t recorded = g_RegionFrames[std::size_t(r)].Recorded;
+    if (recorded <= 0 || first < 0 || first > last || last >= recorded) {
+        std::fprintf(stderr, "Download: region %d holds frames 0 to %d; %d to %d is not a range of them\n",
+                     region, recorded - 1, first, last);
+        return kExitFailed;
+    }
+    const int32_t trigger = TriggerFrameNumber(recorded, g_lngTrigPos[std::size_t(r)]);
+    ui.fileAnswer = QFileInfo(pos[3]).absoluteFilePath();
+    const int failuresBefore = ui.failures();
+    // The offset counts back from the region's end, its last frame being 1.
+    if (!SaveRange(r, recorded - first, last - first + 1, static_cast<int16_t>(idNumber),
+                   TriggerOffsetIn(trigger, first, last)))
+        return ui.failures() != failuresBefore ? kExitFailed : session.FailureStatus();
+    const bool done =
+        session.WaitFor([&] { return !DownloadBusy() && session.ChannelIdle(); }, seconds * 1000);
+    if (done) return kExitOk;
+    if (session.timedOut()) {
+        std::fprintf(stderr, "Download: not finished within %d s\n", seconds);
+        return kExitTimedOut;
+    }
+    return session.FailureStatus();
+}
+
+int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption frames(QStringLiteral("frames"), QStringLiteral("Frames to receive."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Seconds to wait for them (default 60)."),
+                                     QStringLiteral("S"), QStringLiteral("60"));
+    parser.addOptions({frames, timeout});
+    int status = kExitOk;
+    if (!ParseCommandOptions(parser, CommandNamed("live"), args, 0, 0, status)) return status;
+    int count = 0, seconds = 0;
+    if (!ToInt(parser.value(frames), count) || count < 1) {
+        std::fprintf(stderr, "zrkctl live: --frames takes a number of frames\n");
+        return kExitUsage;
+    }
+    if ((status = Seconds(parser, timeout, seconds)) != kExitOk) return status;
+    if (g_lngRunState == 1) {
+        std::fprintf(stderr, "Live: the camera is recording\n");
+        return kExitFailed;
+    }
+    if (!session.Run([] { SendMODE(1); })) return session.FailureStatus();
+    const LiveStats before = LiveCounters();
+    QElapsedTimer clock;
+    clock.start();
+    SendLVST();
+    const bool got = session.WaitFor(
+        [&] { return LiveCounters().framesCompleted - before.framesCompleted >= uint64_t(count); },
+        seconds * 1000);
+    const double elapsed = std::max<qint64>(clock.elapsed(), 1) / 1000.0;
+    const LiveStats after = LiveCounters();
+    const bool lost = !session.Connected();
+    // Live output is ended however the count went, unless the camera is gone.
+    const bool stopped = lost || session.Run([] {
+        SendLVSP();
+        SendMODE(0);
+    });
+    const uint64_t shown = after.framesCompleted - before.framesCompleted;
+    std::printf("frames %llu in %.2f s: %.1f frames/s, %.2f MB/s, %llu dropped\n",
+                static_cast<unsigned long long>(shown), elapsed, shown / elapsed,
+                (after.bytesReceived - before.bytesReceived) / elapsed / 1e6,
+                static_cast<unsigned long long>(after.framesDropped - before.framesDropped));
+    if (!got) {
+        if (session.timedOut()) {
+            std::fprintf(stderr, "Live: %d frames did not arrive within %d s\n", count, seconds);
+            return kExitTimedOut;
+        }
+        return session.FailureStatus();
+    }
+    return stopped ? kExitOk : session.FailureStatus();
+}
+
+int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption avi(QStringLiteral("avi"), QStringLiteral("Writes one AVI movie."),
+                                 QStringLiteral("OUT"));
+    const QCommandLineOption rate(QStringLiteral("rate"),
+                                  QStringLiteral("Movie frames per second (default 30)."),
+                                  QStringLiteral("N"), QStringLiteral("30"));
+    const QCommandLineOption bmp(QStringLiteral("bmp"),
+                                 QStringLiteral("Writes numbered bitmaps into a folder."),
+                                 QStringLiteral("DIR"));
+    const QCommandLineOption interval(QStringLiteral("interval"),
+                                      QStringLiteral("Every Nth frame (bitmaps, default 1)."),
+                                      QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption range(QStringLiteral("range"),
+                                   QStringLiteral("Frames A to B of the file (default all)."),
+                                   QStringLiteral("A:B"));
+    parser.addOptions({avi, rate, bmp, interval, range});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file."));
+    int status = kExitOk;
+    if (!ParseCommandOptions(parser, CommandNamed("export"), args, 1, 1, status)) return status;
+    if (parser.isSet(avi) == parser.isSet(bmp)) {
+        std::fprintf(stderr, "zrkctl export: give either --avi OUT or --bmp DIR\n");
+        return kExitUsage;
+    }
+    int movieRate = 0, step = 0;
+    if (!ToInt(parser.value(rate), movieRate) || !ToInt(parser.value(interval), step)) {
+        std::fprintf(stderr, "zrkctl export: --rate and --interval take whole numbers\n");
+        return kExitUsage;
+    }
+
+    PlaybackState& state = Playback();
+    const OpenCheck check = ReadDataFile(parser.positionalArguments()[0], state.file);
+    if (!check.message.isEmpty()) {
+        ui.MessageBox(QStringLiteral("Play Control"), check.message, MsgIcon::Information, MsgButtons::Ok);
+        return kExitFailed;
+    }
+    int first = state.file.firstFrame, last = state.file.lastFrame;
+    if (parser.isSet(range)) {
+        const QStringList ends = parser.value(range).split(QLatin1Char(':'));
+        if (ends.size() != 2 || !ToInt(ends[0], first) || !ToInt(ends[1], last)) {
+            std::fprintf(stderr, "zrkctl export: --range takes A:B\n");
+            return kExitUsage;
+        }
+    }
+    if (first < state.file.firstFrame || last > state.file.lastFrame || first > last) {
+        std::fprintf(stderr, "Export: the file holds frames %d to %d; %d to %d is not a range of them\n",
+                     state.file.firstFrame, state.file.lastFrame, first, last);
+        return kExitFailed;
+    }
+    const int failuresBefore = ui.failures();
+    if (parser.isSet(avi)) {
+        if (movieRate < 1) {
+            std::fprintf(stderr, "zrkctl export: --rate must be at least 1\n");
+            return kExitUsage;
+        }
+        ui.fileAnswer = QFileInfo(parser.value(avi)).absoluteFilePath();
+        ExportAvi(first, last, movieRate);
+    } else {
+        if (step < 1) {
+            std::fprintf(stderr, "zrkctl export: --interval must be at least 1\n");
+            return kExitUsage;
+        }
+        const QString folder = QFileInfo(parser.value(bmp)).absoluteFilePath();
+        if (!QDir().mkpath(folder)) {
+            ui.MessageBox(QStringLiteral("DIB Sequences Conversion"), QStringLiteral("Cannot write to file."),
+                          MsgIcon::Information, MsgButtons::Ok);
+            return kExitFailed;
+        }
+        state.exportFolder = QDir(folder).absolutePath() + QDir::separator();
+        ExportBitmapSequence(first, last, step);
+    }
+    return ui.failures() == failuresBefore ? kExitOk : kExitFailed;
+}
