@@ -23,6 +23,7 @@
 #include "transfer/live_stats.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -237,6 +238,31 @@ TEST_F(ConsoleAgainstCamera, RecordTriggerStopAndClearWithTheRegionCountsFollowi
     c->close();
     EXPECT_EQ(g_lngViewMode, 0);
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(ConsoleAgainstCamera, ANewImageSizeFromTheRecordSettingsDialogResumesLiveAtThatSize) {
+    StartCamera({"rmod 0 0 0 0 0 0 0", "mode LIVE"});
+    frmRec* c = ConnectAndOpenConsole();
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(WaitUntil([&] { return c->picImage->HasPicture(); }, 10000));
+    c->cmdSetRMOD->click(); // stops live output, disables the console
+    EXPECT_FALSE(c->isEnabled());
+    frmSetRmod* dialog = RecordSetupWindow();
+    ASSERT_TRUE(dialog);
+    dialog->cmbSpeed->setCurrentIndex(6); // "90FPS": 512x512
+    emit dialog->cmbSpeed->activated(6);
+    dialog->OKButton->click(); // RMOD, and LVST as it closes
+    ASSERT_TRUE(WaitUntil([&] { return g_RecMode.ImageSize == 3 && !ui.noticeOpen; }, 5000));
+    EXPECT_EQ(ui.noticeText, QStringLiteral("Changing image size.\r\nWait..."));
+    EXPECT_TRUE(c->isEnabled());
+    EXPECT_EQ(c->lblSize->text(), QStringLiteral("512x512"));
+    EXPECT_EQ(c->lblSpeed->text(), QStringLiteral("90FPS"));
+    EXPECT_EQ(c->picImage->geometry(), QRect(4, 4, 516, 516));
+    const uint64_t shown = LiveFramesShown();
+    ASSERT_TRUE(WaitUntil([&] { return LiveFramesShown() >= shown + 3; }, 10000));
+    EXPECT_EQ(c->picImage->Image().size(), QSize(512, 512));
+    EXPECT_GT(Lit(c->picImage->Image()), 100);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
 }
 
 } // namespace
