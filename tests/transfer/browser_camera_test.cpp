@@ -311,7 +311,7 @@ TEST_F(BrowserAgainstCamera, MarksNarrowedAndSavedAreTheCamerasFrames) {
     p->Save();
     ASSERT_TRUE(
         WaitUntil([&] { return Idle() && g_strSaveFile.isEmpty() && QFile(path).size() > 0; }, 10000));
-    EXPECT_TRUE(p->cmdRQDL->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] { return p->cmdRQDL->isEnabled(); }, 1000)); // "Save" is back
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
