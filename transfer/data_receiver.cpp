@@ -16,6 +16,7 @@ namespace {
 int g_depth = 0;       // > 0 while the receiver is handling a chunk (it may wait in a message box)
 int64_t g_discard = 0; // rest of a refused frame record still to come
 uint64_t g_aborts = 0;
+bool g_givenUp = false; // the request in flight lost data: the rest of it is dropped
 
 // The request in flight has been sent and its "150" not yet handled: data now is its data.
 bool AwaitingFirstReply() {
@@ -29,10 +30,11 @@ void OnGap() {
     if (g_lngDataMode == 1) {
         receiver::LiveGap();
     } else if (g_lngDataMode == 2 || g_lngDataMode == 3) {
-        // Joining the data across lost bytes would store a wrong file or picture: give it up; the
-        // time-outs end the request.
+        // Joining the data across lost bytes would store a wrong file or picture: the request is
+        // given up and never finishes; its data time-out runs on and ends the connection.
         WriteTrace(QStringLiteral("Image data lost, request given up"));
-        g_lngDataMode = 0;
+        g_givenUp = true;
+        receiver::KeepDataTimeOutRunning();
     }
 }
 
@@ -41,11 +43,17 @@ void Dispatch(const char* data, int32_t length) {
     case 1:
         RecvLiveData(data, length); // keeps the data time-out running while it drops chunks
         return;
-    case 2: // each receiver switches the data time-out on or off itself, without a stop and
-        RecvDownloadData(data, length); // restart per chunk
-        return;
+    // Download and single frame switch the data time-out on or off themselves: a stop and restart
+    // for every chunk would allocate in the event dispatcher.
+    case 2:
     case 3:
-        RecvThumbNailData(data, length);
+        if (g_givenUp) {
+            receiver::KeepDataTimeOutRunning();
+        } else if (g_lngDataMode == 2) {
+            RecvDownloadData(data, length);
+        } else {
+            RecvThumbNailData(data, length);
+        }
         return;
     case 0:
         receiver::StopDataTimeOut();
@@ -70,6 +78,8 @@ void Drain() {
         Dispatch(data, length);
         if (held::Generation() == generation) held::Pop(); // else an abort cleared it meanwhile
     }
+    // Bytes lost behind the last held chunk: what comes next must not be joined to it.
+    if (held::Empty() && !AwaitingFirstReply() && held::TakeGap()) OnGap();
     --g_depth;
 }
 
@@ -133,11 +143,13 @@ void RecvImageData(const char* data, int32_t length) {
 }
 
 void ReleaseHeldData() {
+    g_givenUp = false;         // a new request has been answered
     if (g_depth == 0) Drain(); // else the receiver, still inside a chunk, drains when it returns
 }
 
 void AbortTransfer() {
     ++g_aborts;
+    g_givenUp = false;
     held::Clear();
     g_discard = 0;
     receiver::CloseDataFile();

@@ -66,6 +66,12 @@ bool GapPending() {
     return g_gap;
 }
 
+bool TakeGap() {
+    const bool gap = g_gap;
+    g_gap = false;
+    return gap;
+}
+
 int32_t HeldBytes() {
     int32_t total = 0;
     for (int i = 0; i < g_count; ++i)

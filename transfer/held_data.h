@@ -22,6 +22,8 @@ void Front(const char*& data, int32_t& length, bool& gapBefore);
 void Pop();
 // Bytes were lost after the last held chunk: the next one held carries the mark.
 bool GapPending();
+// Reads and clears the mark of bytes lost after the last held chunk.
+bool TakeGap();
 int32_t HeldBytes();
 void Clear();
 // Changes with every Clear, so a reader can tell its front chunk was not cleared away meanwhile.

@@ -1,6 +1,7 @@
 // Downloads into data files without a camera: the file layout, the closing handshake in either
 // order, the announced size as the limit, the progress window and every file failure.
 #include "tests/transfer/transfer_fixture.h"
+#include "transfer/held_data.h"
 #include "transfer/save_range.h"
 #include "zrk_data_file.h"
 
@@ -226,6 +227,25 @@ TEST_F(Download, DataBeforeTheStartReplyLandsInTheFileInOrder) {
     DispatchReply(QStringLiteral("226 ok"));
     EXPECT_EQ(File(), Headers(2 * kFrame, 2, -1, 3) + frames);
     EXPECT_TRUE(Finished());
+}
+
+TEST_F(Download, DataLostAheadOfTheStartReplyIsNeverJoinedAcrossTheGap) {
+    const int32_t chunk = 256 * 1024;
+    const int32_t held = held::kCapacity / chunk; // chunks that fit while the "150" is awaited
+    g_strSaveFile = path;
+    SendRQDL(DownloadRequest{0, 300, 300});
+    const QByteArray piece(chunk, 'd');
+    for (int i = 0; i < held + 2; ++i) // the two after the held ones do not fit
+        Feed(piece);
+    EXPECT_EQ(Traces(QStringLiteral("no room to hold it")), 2);
+    DispatchReply(QStringLiteral("150 300 %1").arg(300 * 262272));
+    EXPECT_EQ(File().size(), 32 + static_cast<qsizetype>(held) * chunk); // up to the gap, no further
+    EXPECT_EQ(Traces(QStringLiteral("Image data lost")), 1);
+    Feed(piece); // the rest goes nowhere, and does not push the data time-out back
+    DispatchReply(QStringLiteral("226 Transfer complete"));
+    EXPECT_EQ(File().size(), 32 + static_cast<qsizetype>(held) * chunk);
+    EXPECT_EQ(InFlight(), QStringLiteral("RQDL 0 300 300")); // never reported finished
+    EXPECT_TRUE(dataTimeOut->isActive());
 }
 
 TEST_F(Download, TheAbortClosesTheFileAndLeavesNothingBehind) {
