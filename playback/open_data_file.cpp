@@ -10,11 +10,6 @@
 #include "protocol/main_control.h"
 #include "protocol/main_targets.h"
 
-PlaybackState& Playback() {
-    static PlaybackState state;
-    return state;
-}
-
 namespace {
 
 const QString kTitle = QStringLiteral("Play Control");
@@ -37,8 +32,7 @@ bool OpenDataFile() {
     PlayFile file;
     const OpenCheck check = ReadDataFile(path, file);
     if (!check.message.isEmpty()) {
-        Ui().MessageBox(kTitle, check.message,
-                        check.exclamation ? MsgIcon::Exclamation : MsgIcon::Information, MsgButtons::Ok);
+        Ui().MessageBox(kTitle, check.message, MsgIcon::Information, MsgButtons::Ok);
         return PlayerOpen();
     }
 

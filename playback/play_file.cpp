@@ -37,34 +37,34 @@ OpenCheck ReadDataFile(const QString& path, PlayFile& out) {
     QFile file(path);
     // A folder, a pipe or a device is no data file, whatever it is called.
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return {QStringLiteral("Cannot open ZRK data file."), false};
+        return {QStringLiteral("Cannot open ZRK data file.")};
 
     ZRK_DATA_FILE_HEADER fileHeader{};
-    if (!ReadWhole(file, fileHeader)) return {QStringLiteral("Cannot read ZRK_DATA_FILE_HEADER."), false};
+    if (!ReadWhole(file, fileHeader)) return {QStringLiteral("Cannot read ZRK_DATA_FILE_HEADER.")};
     if (fileHeader.signature[0] != 'Z' || fileHeader.signature[1] != 'R')
-        return {QStringLiteral("Selected file not ZRK file."), false};
+        return {QStringLiteral("Selected file not ZRK file.")};
     PlayFile f;
     f.path = path;
     f.fileSize = fileHeader.fileSize;
     f.dataOffset = fileHeader.dataOffset;
-    if (!ReadWhole(file, f.info)) return {QStringLiteral("Cannot read ZRK_DATA_INFO_HEADER."), false};
+    if (!ReadWhole(file, f.info)) return {QStringLiteral("Cannot read ZRK_DATA_INFO_HEADER.")};
     if (f.info.headerSize != ZRK_DATA_INFO_HEADER_SIZE || f.dataOffset != ZRK_DATA_OFFSET)
-        return {kNotWithinSpecifications, false};
+        return {kNotWithinSpecifications};
     f.firstFrame = 0;
     f.lastFrame = f.info.frameCount - 1;
-    if (!ReadWhole(file, f.first)) return {QStringLiteral("Cannot read ZRK file header."), false};
+    if (!ReadWhole(file, f.first)) return {QStringLiteral("Cannot read ZRK file header.")};
     file.close();
-    if (std::memcmp(f.first.magic, "ZRK", 4) != 0) return {QStringLiteral("No header in ZRK data."), false};
+    if (std::memcmp(f.first.magic, "ZRK", 4) != 0) return {QStringLiteral("No header in ZRK data.")};
 
     // Only what a download from the camera can be: one of its frame sizes, at least one frame,
     // and no more frames or bytes than its largest memory holds.
     const int size = CameraSizeCode(f.first.width, f.first.height);
-    if (size < 0) return {kNotWithinSpecifications, false};
+    if (size < 0) return {kNotWithinSpecifications};
     const int32_t capacity = RegionCapacity(kLargestMemoryCode, size, 0);
     const int64_t record = f.recordBytes();
-    if (f.info.frameCount < 1 || f.info.frameCount > capacity) return {kNotWithinSpecifications, false};
+    if (f.info.frameCount < 1 || f.info.frameCount > capacity) return {kNotWithinSpecifications};
     if (f.fileSize < ZRK_DATA_OFFSET + record || f.fileSize > ZRK_DATA_OFFSET + kLargestMemoryBytes)
-        return {kNotWithinSpecifications, false};
+        return {kNotWithinSpecifications};
     out = f;
     return {};
 }

@@ -24,10 +24,9 @@ struct PlayFile {
     bool FrameInFile(int64_t index) const;
 };
 
-// Outcome of reading a data file's headers: an empty text means it opened.
+// Outcome of reading a data file's headers: the operator's message, empty when it opened.
 struct OpenCheck {
     QString message;
-    bool exclamation = false;
 };
 
 // Steps 2 to 10 of opening: reads and checks both headers and the first frame header. Besides

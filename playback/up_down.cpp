@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent) {
     auto* up = new QToolButton(this);
