@@ -177,6 +177,7 @@ TEST_F(PreviewWindow, AClosedWindowRequestsNothingMore) {
     p->SelectPlay();
     const uint32_t session = p->SessionTag();
     ASSERT_EQ(InFlightTag(), session);
+    p->setAttribute(Qt::WA_DeleteOnClose, false); // kept to look at after closing
     p->close();
     EXPECT_EQ(g_lngViewMode, 2);
     EXPECT_TRUE(browser->isVisible());
@@ -202,6 +203,7 @@ TEST_F(PreviewWindow, AClosedWindowRequestsNothingMore) {
     FinishCommand();
     BrowserDrawPreviewFrame();
     EXPECT_TRUE(again->picImage->HasPicture());
+    delete p;
 }
 
 } // namespace
