@@ -78,7 +78,7 @@ protected:
         InstallTransfer();
         SetHooks(&hooks);
         g_lngViewMode = 0;
-        sup->tmrDataTimeOut->setInterval(300);
+        sup->tmrDataTimeOut->setInterval(500);
     }
     void TearDown() override {
         delete sup;

@@ -91,7 +91,7 @@ TEST_F(Downloads, DataThatStopsShortEndsInTheDataTimeOutWithTheFileKept) {
         EXPECT_TRUE(g_strSaveFile.isEmpty());
         EXPECT_EQ(g_lngDataMode, 0);
         EXPECT_FALSE(ui.progressOpen);
-        QTest::qWait(450); // longer than the data time-out: it does not come again
+        QTest::qWait(650); // longer than the data time-out: it does not come again
         EXPECT_EQ(ui.messages.size(), 1);
         EXPECT_FALSE(sup->tmrDataTimeOut->isActive());
         camera.Stop();
@@ -110,7 +110,7 @@ TEST_F(Downloads, ACameraLostMidDownloadLeavesNoTransferBehind) {
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(DownloadBusy());
     EXPECT_FALSE(ui.progressOpen);
-    QTest::qWait(450);
+    QTest::qWait(650);
     EXPECT_EQ(ui.messages.size(), 1); // no data time-out afterwards
 }
 
@@ -125,7 +125,7 @@ TEST_F(Downloads, ADroppedLinkComesBackWithoutTheOldTransfer) {
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(DownloadBusy());
     EXPECT_EQ(g_lngDataMode, 0);
-    QTest::qWait(450); // longer than the data time-out
+    QTest::qWait(650); // longer than the data time-out
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
     EXPECT_TRUE(Connected());
 }
@@ -150,7 +150,7 @@ TEST_F(Downloads, AFullDiskEndsTheConnectionWithTheFileKept) {
     EXPECT_EQ(Read(path).size(), 200000);
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(ui.progressOpen);
-    QTest::qWait(450);
+    QTest::qWait(650);
     EXPECT_EQ(ui.messages.size(), 1);
 }
 
@@ -190,7 +190,7 @@ TEST_F(Downloads, LiveFramesArriveWholeHoweverTheCameraCutsThem) {
         SendMODE(0);
         ASSERT_TRUE(WaitUntil([&] { return g_lngDataMode == 0 && !g_blnCmdBusy; }, 5000));
         EXPECT_EQ(hooks.liveWrong, 0);
-        QTest::qWait(450); // longer than the data time-out: it is off once the stream stopped
+        QTest::qWait(650); // longer than the data time-out: it is off once the stream stopped
         EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
         EXPECT_TRUE(Connected());
         window->chkTCPConnect->setChecked(false);
