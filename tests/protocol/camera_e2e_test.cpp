@@ -90,6 +90,24 @@ TEST_F(AgainstCamera, ADroppedCommandLinkComesBackSilently) {
     EXPECT_EQ(Count(QStringLiteral("Close Cmd Port")), 1);
 }
 
+TEST_F(AgainstCamera, LiveOutputCutByASilentReconnectLeavesNoDataTimeOut) {
+    sup->tmrDataTimeOut->setInterval(400);
+    // The camera drops the command connection right after answering LVST (18 read-out commands,
+    // MODE and LVST): the live output was running and its data time-out armed.
+    StartCamera({"--fault", "close-command:commands=20"});
+    window->chkTCPConnect->setChecked(true);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000));
+    SendMODE(1);
+    SendLVST();
+    ASSERT_TRUE(WaitUntil([&] { return Count(QStringLiteral("Conect Cmd Port")) == 2; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return Connected() && Count(QStringLiteral("->VERS FPGA")) == 2; }, 15000));
+    QTest::qWait(1000); // well past the data time-out
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'|').toStdString();
+    EXPECT_FALSE(sup->tmrDataTimeOut->isActive());
+    EXPECT_EQ(g_lngDataMode, 0);
+    EXPECT_TRUE(window->chkTCPConnect->isChecked());
+}
+
 TEST_F(AgainstCamera, ACameraThatStaysAwayIsReported) {
     StartCamera();
     window->chkTCPConnect->setChecked(true);
