@@ -1,14 +1,19 @@
 // The player on camera-like frames, drawn offscreen; the picture doubles as the README's
 // (set ZRK_DOCS_DIR to a folder to keep it there as player-window.png).
+#include "app/qt_ui.h"
 #include "camsim/frame_render.h"
+#include "playback/frm_convert.h"
+#include "playback/frm_enhance.h"
 #include "playback/picture_area.h"
 #include "tests/playback/player_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QSlider>
 #include <vector>
 
@@ -66,6 +71,41 @@ TEST_F(PlayerTest, CameraFramesShowInTheWindow) {
     if (!docs.isEmpty()) {
         EXPECT_TRUE(shot.save(docs + QStringLiteral("/player-window.png")));
     }
+}
+
+} // namespace
+
+namespace {
+
+// The export dialog, the enhancement dialog and the movie's progress window, drawn offscreen.
+TEST_F(PlayerTest, TheDialogsAreDrawn) {
+    frmPlay* p = Open(WriteCameraClip(dir.file("recording.dat"), 30));
+    ASSERT_NE(p, nullptr);
+    frmConvert convert(p);
+    convert.optFormat[1]->click();
+    ZRK_ENHANCE enhance{1, 100};
+    frmEnhance enhanceDialog(p, enhance, [] {});
+    QtUi qt;
+    qt.ShowExportProgress(QStringLiteral("AVI File Conversion"), QStringLiteral(" 0% completed."), 30);
+    qt.SetExportProgress(12, QStringLiteral("40% completed."));
+    QWidget* progress = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmConvertProgress") progress = w;
+    ASSERT_NE(progress, nullptr);
+    const std::pair<QWidget*, const char*> shots[] = {{&convert, "conversion.png"},
+                                                      {&enhanceDialog, "enhance-properties.png"},
+                                                      {progress, "avi-progress.png"}};
+    const QString docs = qEnvironmentVariable("ZRK_DOCS_DIR");
+    for (auto [widget, name] : shots) {
+        widget->show();
+        QCoreApplication::processEvents();
+        const QPixmap shot = widget->grab();
+        EXPECT_FALSE(shot.isNull()) << name;
+        if (!docs.isEmpty()) {
+            EXPECT_TRUE(shot.save(docs + u'/' + QString::fromLatin1(name)));
+        }
+    }
+    qt.CloseExportProgress();
 }
 
 } // namespace
