@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -93,6 +94,7 @@ TEST(BrowserInTheProgram, FromTheConsoleToASavedRangeAndBack) {
     browser->OptSelect[0]->setChecked(true);
     QTest::mouseClick(browser->picBack[9], Qt::LeftButton); // frame 27
     EXPECT_EQ(browser->lblDownLoadCnt->text(), QStringLiteral("7"));
+    browser->udnIDNumber->setValue(7);
     browser->cmdPreview->click();
     auto* preview = static_cast<frmPreview*>(Windows().frmPreview.data());
     ASSERT_NE(preview, nullptr);
@@ -122,6 +124,7 @@ TEST(BrowserInTheProgram, FromTheConsoleToASavedRangeAndBack) {
     std::memcpy(&info, bytes.constData() + ZRK_DATA_FILE_HEADER_SIZE, sizeof info);
     EXPECT_EQ(info.frameCount, 3);
     EXPECT_EQ(info.triggerFrame, 1);
+    EXPECT_EQ(info.idNumber, 7);
 
     preview->close();
     EXPECT_EQ(g_lngViewMode, 2);
