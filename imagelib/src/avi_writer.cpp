@@ -460,8 +460,8 @@ int AviWriter::finish() {
     // count them all.
     ok = ok && put32At(avihFrames_, extended ? segment_[0].frames : total_);
     ok = ok && put32At(strhLength_, total_) && put32At(dmlhFrames_, total_);
-    // The space reserved beyond the movie goes.
-    ok = ok && ::ftruncate(fd_, static_cast<off_t>(pos_)) == 0;
+    // The space reserved beyond the movie goes, whatever else failed.
+    if (::ftruncate(fd_, static_cast<off_t>(pos_)) != 0) ok = false;
     // The movie is finished only once it is on the disk: a write-back failure is reported, not lost.
     if (ok && ::fdatasync(fd_) != 0) ok = false;
     if (::close(fd_) != 0) ok = false;
