@@ -1,6 +1,7 @@
 // The console's display rules as tables: buttons by camera mode, run state and data state; the
 // region labels' texts and colours; where the live picture goes; the record settings captions.
 #include "console/console_rules.h"
+#include "console/live_health.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,27 @@ TEST(RecordModeCaptionsTable, HighAndLowSpeed) {
     EXPECT_EQ(CaptionsOf(high).speed, QString());
     EXPECT_EQ(CaptionsOf(high).trigger, QString());
     EXPECT_EQ(ConsoleCaption({192, 168, 0, 2}), QStringLiteral("Record - 192.168.0.2"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(LiveHealthLine, RatesOverTheLastSecondAndDropsSinceTheStreamStarted) {
+    const LiveCountersSnapshot start{100, 7, 1'000'000}, before{160, 9, 3'000'000}, now{190, 12, 4'300'000};
+    EXPECT_EQ(LiveHealthText(start, before, now, 1.0),
+              QStringLiteral("Live: 30.0 frames/s shown, 5 dropped, 1.30 MB/s"));
+    EXPECT_EQ(LiveHealthText(start, before, now, 2.0),
+              QStringLiteral("Live: 15.0 frames/s shown, 5 dropped, 0.65 MB/s"));
+    // Counters the receiver started again count from zero, never as a huge difference.
+    const LiveCountersSnapshot restarted{3, 1, 40'128};
+    EXPECT_EQ(LiveHealthText(start, before, restarted, 1.0),
+              QStringLiteral("Live: 3.0 frames/s shown, 1 dropped, 0.04 MB/s"));
+    LiveHealth health;
+    EXPECT_EQ(health.Tick(false, now), QString());
+    EXPECT_EQ(health.Tick(true, start), QStringLiteral("Live: starting"));
+    EXPECT_TRUE(health.Tick(true, now).contains(QStringLiteral("5 dropped")));
+    EXPECT_EQ(health.Tick(false, now), QString());
 }
 
 } // namespace
