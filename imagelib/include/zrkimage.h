@@ -123,7 +123,8 @@ typedef struct ZRK_PROGRESS {
  * without one. Size, rate, range (it must lie inside the data file) and target are checked before
  * the movie file is created; the target is created anew and is never the data file itself. Past
  * 1 GiB the movie continues in the extended (OpenDML) form; the environment variable
- * ZRKIMAGE_AVI_SEGMENT_BYTES lowers that limit for tests. A run that stops after the file was created
+ * ZRKIMAGE_AVI_SEGMENT_BYTES lowers that limit for tests; ZRKIMAGE_AVI_DIRECT=0 keeps the writes in the
+ * page cache instead of direct I/O. A run that stops after the file was created
  * (cancel: 7, frame read: 1 or 5, write: 14) leaves a valid movie of the frames written; failing to
  * finish the movie is 14. Returns 1 only when every frame was written. */
 ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataFile, const char* aviFile,

@@ -145,7 +145,7 @@ bool AviWriter::put32At(uint64_t position, uint32_t value) {
 }
 
 int AviWriter::create(const char* path, const AviFormat& format, uint8_t* const slots[2],
-                      uint64_t expectedFrames, uint64_t segmentLimit) {
+                      uint64_t expectedFrames, uint64_t segmentLimit, bool allowDirect) {
     if (!path || !slots || !slots[0] || !slots[1] || fd_ >= 0) return ZRK_STATUS_AVI_OPEN;
     format_ = format;
     slots_[0] = slots[0];
@@ -208,7 +208,7 @@ int AviWriter::create(const char* path, const AviFormat& format, uint8_t* const 
         ::unlink(path);
         return ZRK_STATUS_AVI_STREAM;
     }
-    directOk_ = true;
+    directOk_ = allowDirect;
     setDirect(true);
     if (direct_) {
         // Writes into reserved space complete in the background; appending ones would wait. The

@@ -44,8 +44,9 @@ public:
     // on their way out, in turn. ZRK_STATUS_OK, ZRK_STATUS_AVI_OPEN when the file cannot be created,
     // ZRK_STATUS_AVI_STREAM when the headers cannot be written (the file is then removed: it holds
     // nothing readable).
+    // allowDirect false keeps every write in the page cache.
     int create(const char* path, const AviFormat& format, uint8_t* const slots[2], uint64_t expectedFrames,
-               uint64_t segmentLimit = kAviSegmentLimit);
+               uint64_t segmentLimit = kAviSegmentLimit, bool allowDirect = true);
 
     // Where the next frame's pixels (format.frameBytes bytes) go before writeFrame().
     uint8_t* framePixels() const { return slots_[current_] + 8; }

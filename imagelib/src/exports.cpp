@@ -128,6 +128,12 @@ uint64_t aviSegmentLimit() {
     return (end && *end == 0 && value > 0 && value < kAviSegmentLimit) ? value : kAviSegmentLimit;
 }
 
+// ZRKIMAGE_AVI_DIRECT=0 keeps movie writes in the page cache (file systems that mishandle direct I/O).
+bool aviDirectAllowed() {
+    const char* text = std::getenv("ZRKIMAGE_AVI_DIRECT");
+    return !(text && std::strcmp(text, "0") == 0);
+}
+
 bool cancelled(const ZRK_PROGRESS* progress, uint32_t done, uint32_t total) {
     return progress && progress->report && progress->report(progress->context, done, total) != 0;
 }
@@ -225,7 +231,8 @@ ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataF
 
     AviWriter writer;
     const Workspace& ws = workspace();
-    if (const int code = writer.create(aviFile, format, ws.movieSlot, total, limit); code != ZRK_STATUS_OK)
+    if (const int code = writer.create(aviFile, format, ws.movieSlot, total, limit, aviDirectAllowed());
+        code != ZRK_STATUS_OK)
         return fail(status, code);
     const Sharpen sharp = sharpenOf(sharpen);
     for (uint32_t done = 0; done < total; ++done) {
