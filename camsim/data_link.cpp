@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -18,6 +19,7 @@ namespace zrkcam {
 namespace {
 // Bytes sent per wake-up before the event loop gets a turn, so commands are answered during downloads.
 constexpr int64_t kBytesPerTurn = 8 << 20;
+constexpr double kNsPerSecond = 1e9;
 } // namespace
 
 DataLink::DataLink(Camera& camera, const Options& options, std::function<Now()> clock, QObject* parent)
@@ -49,7 +51,12 @@ void DataLink::attach(int fd) {
 }
 
 void DataLink::close() {
+    if (mode_ == Mode::Live && liveRunning_) {
+        if (pos_ < len_) skipTicksWhileWaiting(liveClock_.nsecsElapsed());
+        traceLiveCounts("live output ended with the connection");
+    }
     liveTimer_.stop();
+    liveRunning_ = false;
     mode_ = Mode::Idle;
     paused_ = false;
     pauseAt_ = -1;
@@ -97,11 +104,26 @@ void DataLink::startLive() {
     framesInTransfer_ = 0;
     transferBytes_ = 0;
     pos_ = len_ = 0;
-    // Live output runs at the recording rate, kept between 5 and 30 frames a second for the viewer.
-    const double fps = std::clamp(frameRate(cam_.mode.imageSize, cam_.mode.rateCode) * cam_.speed, 5.0, 30.0);
-    liveTimer_.start(static_cast<int>(1000.0 / fps));
+    liveRunning_ = true;
+    liveSent_ = liveSkipped_ = 0;
     liveDue_ = true;
-    trace("live output started");
+    if (opt_.liveRate > 0) {
+        // A chosen rate: each tick is due at its own time, so the rate holds whatever the timer's grain.
+        liveClock_.start();
+        liveTicks_ = 0;
+        liveWaited_ = false;
+        liveTimer_.setSingleShot(true);
+        liveTimer_.setTimerType(Qt::PreciseTimer);
+        trace(QStringLiteral("live output started at %1 frames a second").arg(opt_.liveRate));
+    } else {
+        // Live output runs at the recording rate, kept between 5 and 30 frames a second for the viewer.
+        const double fps =
+            std::clamp(frameRate(cam_.mode.imageSize, cam_.mode.rateCode) * cam_.speed, 5.0, 30.0);
+        liveTimer_.setSingleShot(false);
+        liveTimer_.setTimerType(Qt::CoarseTimer);
+        liveTimer_.start(static_cast<int>(1000.0 / fps));
+        trace("live output started");
+    }
     writeNotifier_->setEnabled(true);
 }
 
@@ -109,18 +131,69 @@ void DataLink::stopLive() {
     if (mode_ != Mode::Live) return;
     // A frame already begun is finished, so the receiver never sees a torn record.
     liveTimer_.stop();
+    liveRunning_ = false;
     liveDue_ = false;
-    trace("live output stopped");
+    if (pos_ < len_) skipTicksWhileWaiting(liveClock_.nsecsElapsed());
+    traceLiveCounts("live output stopped");
     if (pos_ >= len_) {
         mode_ = Mode::Idle;
         if (writeNotifier_) writeNotifier_->setEnabled(false);
     }
 }
 
+void DataLink::traceLiveCounts(const char* what) const {
+    trace(QStringLiteral("%1: %2 frames sent, %3 ticks skipped").arg(what).arg(liveSent_).arg(liveSkipped_));
+}
+
 void DataLink::onLiveTick() {
-    if (pos_ < len_) return; // the last frame is still leaving: drop this one, as a camera would
+    if (opt_.liveRate > 0) {
+        // The frame starts at its tick even when the socket has no room, so a full socket shows as
+        // a frame still leaving and the ticks after it are skipped.
+        pump();
+        return;
+    }
+    if (pos_ < len_) { // the last frame is still leaving: drop this one, as a camera would
+        ++liveSkipped_;
+        return;
+    }
     liveDue_ = true;
     if (writeNotifier_) writeNotifier_->setEnabled(true);
+}
+
+int64_t DataLink::liveTicksDue(int64_t ns) const {
+    return static_cast<int64_t>(static_cast<double>(ns) * opt_.liveRate / kNsPerSecond) + 1;
+}
+
+void DataLink::skipTicksWhileWaiting(int64_t now) {
+    // Ticks that came while the last frame waited for the socket are skipped, not queued.
+    if (opt_.liveRate <= 0 || !liveWaited_) return;
+    liveWaited_ = false;
+    const int64_t during = liveTicksDue(now) - std::max(liveTicks_, liveTicksDue(liveFrameStartNs_));
+    if (during > 0) {
+        liveSkipped_ += static_cast<uint64_t>(during);
+        liveTicks_ += during;
+    }
+}
+
+bool DataLink::takeLiveTick() {
+    const int64_t now = liveClock_.nsecsElapsed();
+    const int64_t due = liveTicksDue(now);
+    skipTicksWhileWaiting(now);
+    // Ticks this process was merely late for are caught up, but never more than a second's worth.
+    const auto backlogLimit = static_cast<int64_t>(opt_.liveRate) + 1;
+    if (due - liveTicks_ > backlogLimit) {
+        liveSkipped_ += static_cast<uint64_t>(due - liveTicks_ - backlogLimit);
+        liveTicks_ = due - backlogLimit;
+    }
+    if (liveTicks_ >= due) {
+        const double nextNs = static_cast<double>(liveTicks_) * kNsPerSecond / opt_.liveRate;
+        const double waitMs = std::ceil((nextNs - static_cast<double>(now)) / 1e6);
+        liveTimer_.start(static_cast<int>(std::max(waitMs, 0.0)));
+        return false;
+    }
+    ++liveTicks_;
+    liveFrameStartNs_ = now;
+    return true;
 }
 
 bool DataLink::loadNextFrame() {
@@ -132,8 +205,14 @@ bool DataLink::loadNextFrame() {
         settings = rec.settings;
         stamp = recordedStamp(rec, region_, nextIndex_++);
     } else {
-        if (!liveDue_ || !liveTimer_.isActive()) return false;
-        liveDue_ = false;
+        if (!liveRunning_) return false;
+        if (opt_.liveRate > 0) {
+            if (!takeLiveTick()) return false;
+        } else {
+            if (!liveDue_) return false;
+            liveDue_ = false;
+        }
+        ++liveSent_;
         const Now now = clock_();
         settings = cam_.currentSettings();
         stamp.region = -1;
@@ -170,7 +249,7 @@ void DataLink::pump() {
                 mode_ = Mode::Idle;
                 trace(QStringLiteral("download sent, %1 bytes").arg(transferBytes_));
                 emit downloadSent();
-            } else if (mode_ == Mode::Live && !liveTimer_.isActive()) {
+            } else if (mode_ == Mode::Live && !liveRunning_) {
                 mode_ = Mode::Idle;
             }
             return;
@@ -186,6 +265,7 @@ void DataLink::pump() {
                 // Go silent with the connection open; only a new connection ends this.
                 writeNotifier_->setEnabled(false);
                 liveTimer_.stop();
+                liveRunning_ = false;
                 trace("data stalled on purpose");
                 return;
             }
@@ -203,12 +283,14 @@ void DataLink::pump() {
         const ssize_t sent = ::send(fd_, frame_.data() + pos_, n, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                if (mode_ == Mode::Live) liveWaited_ = true;
                 writeNotifier_->setEnabled(true);
                 return;
             }
             close();
             return;
         }
+        if (mode_ == Mode::Live && static_cast<size_t>(sent) < n) liveWaited_ = true;
         pos_ += static_cast<size_t>(sent);
         transferBytes_ += sent;
         connectionBytes_ += sent;

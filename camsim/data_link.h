@@ -5,6 +5,7 @@
 #include "camera.h"
 #include "options.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -35,6 +36,10 @@ public:
     void resume();
     void startLive();
     void stopLive();
+    // Since the last startLive(): frames put on the wire, and ticks skipped because the frame before
+    // was still leaving the socket.
+    uint64_t liveFramesSent() const { return liveSent_; }
+    uint64_t liveTicksSkipped() const { return liveSkipped_; }
 
 signals:
     void downloadSent(); // every byte of the download has been handed to the socket
@@ -47,6 +52,10 @@ private:
     bool loadNextFrame();
     void onReadable();
     void onLiveTick();
+    bool takeLiveTick();
+    void skipTicksWhileWaiting(int64_t now);
+    int64_t liveTicksDue(int64_t ns) const;
+    void traceLiveCounts(const char* what) const;
     void trace(const QString& text) const;
 
     Camera& cam_;
@@ -70,6 +79,14 @@ private:
     int64_t pauseAt_ = -1;
     bool paused_ = false;
     uint32_t liveCounter_ = 0;
+    bool liveRunning_ = false;
+    uint64_t liveSent_ = 0;
+    uint64_t liveSkipped_ = 0;
+    // --live-rate: tick k falls k periods after the start; ticks counts those sent or skipped.
+    QElapsedTimer liveClock_;
+    int64_t liveTicks_ = 0;
+    int64_t liveFrameStartNs_ = 0;
+    bool liveWaited_ = false; // the frame on its way found the socket full
     QTimer liveTimer_;
     std::mt19937 rng_{20240607u};
 };

@@ -6,6 +6,8 @@ namespace zrkcam {
 
 namespace {
 
+constexpr double kMaxLiveRate = 5000;
+
 bool toInt64(const std::string& s, int64_t lo, int64_t hi, int64_t& out) {
     int64_t v = 0;
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -182,6 +184,15 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
                 return false;
             }
             out.speed = s;
+        } else if (a == "--live-rate") {
+            if (!value(v)) return false;
+            double r = -1;
+            const auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), r);
+            if (ec != std::errc{} || p != v.data() + v.size() || !(r >= 0) || r > kMaxLiveRate) {
+                error = "--live-rate takes frames a second from 0 to 5000";
+                return false;
+            }
+            out.liveRate = r;
         } else if (a == "--chunk") {
             if (!value(v)) return false;
             if (!parseChunk(v, out)) {
@@ -210,6 +221,8 @@ Stand-in for the ZRK-1 camera: a command port and a data port on one address.
   --memory 0|1|2       camera memory: 128, 256 or 512 MiB (default 0)
   --speed FACTOR       recordings run FACTOR times faster than their frame rate (default 1)
   --chunk BYTES|random largest single write on the data port, or random sizes 1..65536
+  --live-rate FPS      live output at FPS frames a second, up to 5000 (default 0: the recording
+                       rate times --speed, kept between 5 and 30)
   --state FILE         start with the settings and recorded regions of FILE (see camsim/README.md)
   --fault SPEC         misbehave on purpose; may be given many times (below)
   -v, --verbose        trace every line received and sent on standard error

@@ -46,6 +46,7 @@ struct Options {
     double speed = 1.0;
     int chunk = 0;            // largest write on the data port, 0 = as large as the socket takes
     bool chunkRandom = false; // random write sizes from 1 to 65536
+    double liveRate = 0;      // live frames a second; 0 = the recording rate kept between 5 and 30
     Faults faults;
     std::string stateFile;
     bool verbose = false;

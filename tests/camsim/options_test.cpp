@@ -22,9 +22,11 @@ TEST(OptionsTest, DefaultsAndValues) {
     EXPECT_EQ(o.bind, "127.0.0.1");
     EXPECT_EQ(o.commandPort, 4000);
     EXPECT_EQ(o.dataPort, 4001);
+    EXPECT_EQ(o.liveRate, 0); // the recording rate kept between 5 and 30
     ASSERT_TRUE(parse({"--command-port", "0", "--data-port", "0", "--memory", "2", "--speed", "2.5",
-                       "--chunk", "random", "-v", "--state", "s.txt"},
+                       "--chunk", "random", "-v", "--state", "s.txt", "--live-rate", "292.97"},
                       o, err));
+    EXPECT_DOUBLE_EQ(o.liveRate, 292.97);
     EXPECT_EQ(o.commandPort, 0);
     EXPECT_EQ(o.memoryCode, 2);
     EXPECT_DOUBLE_EQ(o.speed, 2.5);
@@ -39,6 +41,10 @@ TEST(OptionsTest, BadValuesAreRefused) {
                                                                               {"--speed", "0"},
                                                                               {"--speed", "x"},
                                                                               {"--chunk", "0"},
+                                                                              {"--live-rate", "5001"},
+                                                                              {"--live-rate", "-1"},
+                                                                              {"--live-rate", "fast"},
+                                                                              {"--live-rate"},
                                                                               {"--data-port"},
                                                                               {"--frobnicate"}}) {
         Options o;

@@ -307,6 +307,7 @@ TEST_F(WireTest, HelpAndBadArguments) {
     const QString help = QString::fromLocal8Bit(p.readAllStandardOutput());
     EXPECT_TRUE(help.contains("--fault SPEC"));
     EXPECT_TRUE(help.contains("stall-data"));
+    EXPECT_TRUE(help.contains("--live-rate FPS"));
     p.start(bin, {"--memory", "7"});
     ASSERT_TRUE(p.waitForFinished(5000));
     EXPECT_EQ(p.exitCode(), 2);
