@@ -24,12 +24,7 @@ frmAnalog::frmAnalog(QWidget* console) : QWidget(console, Qt::Window), m_console
     for (const char* caption : kAnalogGainCaptions)
         cmbAnalogGain->addItem(QString::fromLatin1(caption));
     (new QVBoxLayout(fraAnalogIn))->addWidget(cmbAnalogGain);
-    cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
-    cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    auto* buttons = setup::OkCancelRow(this, cmdOK, cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraAnalogIn);
     layout->addLayout(buttons);
@@ -40,11 +35,7 @@ frmAnalog::frmAnalog(QWidget* console) : QWidget(console, Qt::Window), m_console
         if (index >= 0) g_lngAnalogGainNew = index;
         RefreshOk();
     });
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (!g_blnLinkOpen) return;
-        SendANIG(g_lngAnalogGainNew);
-        close();
-    });
+    setup::SendOnOk(this, cmdOK, [] { SendANIG(g_lngAnalogGainNew); });
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
     setup::FollowConnection(this, [this] { RefreshOk(); });
 }

@@ -101,12 +101,7 @@ frmCamera::frmCamera(QWidget* console) : QWidget(console, Qt::Window), m_console
     for (QPushButton* b : {cmdUserLoad, cmdUserSet, cmdInitial})
         setupLayout->addWidget(b);
 
-    cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
-    cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    auto* buttons = setup::OkCancelRow(this, cmdOK, cmdCancel);
 
     auto* layout = new QVBoxLayout(this);
     for (QWidget* w : std::initializer_list<QWidget*>{frmGain, fraGamma, fraWhite, fraUserWB, fraUserWBSetUp})

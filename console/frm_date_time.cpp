@@ -34,12 +34,7 @@ frmSetTime::frmSetTime(QWidget* owner, const QDateTime& moment) : QWidget(owner,
     dtpTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     (new QVBoxLayout(fraTime))->addWidget(dtpTime);
 
-    cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
-    cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    auto* buttons = setup::OkCancelRow(this, cmdOK, cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraDate);
     layout->addWidget(fraTime);
@@ -48,11 +43,9 @@ frmSetTime::frmSetTime(QWidget* owner, const QDateTime& moment) : QWidget(owner,
     dtpDate->setDate(moment.date());
     dtpTime->setTime(moment.time());
 
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (!g_blnLinkOpen) return;
+    setup::SendOnOk(this, cmdOK, [this] {
         SendTIME(TimeText());
         g_blnTimeDialogPending = false;
-        close();
     });
     connect(cmdCancel, &QPushButton::clicked, this, [this] {
         g_blnTimeDialogPending = false;

@@ -29,12 +29,7 @@ frmSyncMode::frmSyncMode(QWidget* owner) : QWidget(owner, Qt::Window) {
             RefreshOk();
         });
     }
-    cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
-    cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    auto* buttons = setup::OkCancelRow(this, cmdOK, cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraSyncMode);
     layout->addLayout(buttons);
@@ -42,11 +37,7 @@ frmSyncMode::frmSyncMode(QWidget* owner) : QWidget(owner, Qt::Window) {
     g_lngSyncModeNew = g_lngSyncMode;
     if (g_lngSyncMode == 0 || g_lngSyncMode == 1)
         optSyncMode[static_cast<std::size_t>(g_lngSyncMode)]->setChecked(true);
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (!g_blnLinkOpen) return;
-        SendSMOD(g_lngSyncModeNew);
-        close();
-    });
+    setup::SendOnOk(this, cmdOK, [] { SendSMOD(g_lngSyncModeNew); });
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
     setup::FollowConnection(this, [this] { RefreshOk(); });
 }
