@@ -17,7 +17,7 @@
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
-#include "tests/protocol/camera_process.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 #include "transfer/live_stats.h"
@@ -44,65 +44,22 @@ public:
     void ShowLiveImage() override {}
 };
 
-class ConsoleAgainstCamera : public ::testing::Test {
+class ConsoleAgainstCamera : public ProgramAgainstCamera {
 protected:
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    CameraProcess camera;
-    frmMain* window = nullptr;
-    MainSupervisor* sup = nullptr;
-
+    ConsoleAgainstCamera()
+        : ProgramAgainstCamera({.wire = InstallWindowForwarding, .unwire = RemoveWindowForwarding}) {}
     // Starts the camera with a state file of these lines (after a clock the program accepts).
     void StartCamera(const QStringList& state, const QStringList& args = {}) {
-        const QString file = dir.filePath(QStringLiteral("camera.state"));
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("clock 2020 06 01 12 00 00\n" + state.join('\n') + '\n').toLatin1());
-        f.close();
-        ASSERT_TRUE(camera.Start(QStringList{"--state", file} + args))
-            << camera.process.readAllStandardError().constData();
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
-    }
-    void SetUp() override {
-        SetAppPath(dir.path());
-        SetWaitScale(1);
-        g_blnDebug = true;
-        ASSERT_TRUE(AllocPreviewBuffers());
-        ASSERT_TRUE(AllocThumbnailBuffer());
-        InstallReplyHandlers();
-        InstallWindowForwarding();
-        window = new frmMain;
-        Windows().frmMain = window;
-        sup = new MainSupervisor(window);
-        g_lngViewMode = 0;
-    }
-    void TearDown() override {
-        delete sup;
-        delete window;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        RemoveWindowForwarding();
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
-        FreeThumbnailBuffer();
-        FreePreviewBuffers();
-        SetWaitScale(100);
-        g_blnDebug = false;
+        StartCameraWithState(("clock 2020 06 01 12 00 00\n" + state.join('\n') + '\n').toLatin1(), args);
     }
     // Connects and opens the console with "Record".
     frmRec* ConnectAndOpenConsole() {
         window->chkTCPConnect->setChecked(true);
-        if (!WaitUntil([&] { return window->cmdRec->isEnabled() && !ui.noticeOpen && g_blnLinkOpen; }, 15000))
-            return nullptr;
+        if (!WaitUntil([&] { return Connected(); }, 15000)) return nullptr;
         window->cmdRec->click();
         return RecordConsole();
     }
     int Sent(const QString& command) const { return ui.traces.filter(QStringLiteral("->") + command).size(); }
-    static bool Idle() { return !g_blnCmdBusy && g_intQueueRead == g_intQueueWrite; }
     // Pixels of the picture that are not black.
     static int Lit(const QImage& image) {
         int lit = 0;

@@ -20,7 +20,7 @@
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
-#include "tests/protocol/camera_process.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 
@@ -38,57 +38,19 @@
 
 namespace {
 
-class SetupAgainstCamera : public ::testing::Test {
+class SetupAgainstCamera : public ProgramAgainstCamera {
 protected:
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    CameraProcess camera;
-    frmMain* window = nullptr;
-    MainSupervisor* sup = nullptr;
-
+    SetupAgainstCamera()
+        : ProgramAgainstCamera({.wire = InstallWindowForwarding, .unwire = RemoveWindowForwarding}) {}
     void StartCamera(const QStringList& args = {}) {
-        const QString file = dir.filePath(QStringLiteral("camera.state"));
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("clock 2020 06 01 12 00 00\nrmod 0 0 0 0 0 0 0\nmode REC\ngain 1\nanig 0\nuser7 11 22 33\n"
-                "wb 1 0 0 0\n");
-        f.close();
-        ASSERT_TRUE(camera.Start(QStringList{"--state", file} + args))
-            << camera.process.readAllStandardError().constData();
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
-    }
-    void SetUp() override {
-        SetAppPath(dir.path());
-        SetWaitScale(1);
-        g_blnDebug = true;
-        ASSERT_TRUE(AllocPreviewBuffers());
-        ASSERT_TRUE(AllocThumbnailBuffer());
-        InstallReplyHandlers();
-        InstallWindowForwarding();
-        window = new frmMain;
-        Windows().frmMain = window;
-        sup = new MainSupervisor(window);
-        g_lngViewMode = 0;
+        StartCameraWithState("clock 2020 06 01 12 00 00\nrmod 0 0 0 0 0 0 0\nmode REC\ngain 1\nanig 0\n"
+                             "user7 11 22 33\nwb 1 0 0 0\n",
+                             args);
     }
     void TearDown() override {
         CloseSetupDialogs();
-        delete sup;
-        delete window;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        RemoveWindowForwarding();
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
-        FreeThumbnailBuffer();
-        FreePreviewBuffers();
-        SetWaitScale(100);
-        g_blnDebug = false;
+        ProgramAgainstCamera::TearDown();
     }
-    static bool Idle() { return !g_blnCmdBusy && g_intQueueRead == g_intQueueWrite; }
     bool Connect() {
         window->chkTCPConnect->setChecked(true);
         return WaitUntil([&] { return window->cmdRec->isEnabled() && !ui.noticeOpen && Idle(); }, 15000);

@@ -9,7 +9,7 @@
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
-#include "tests/protocol/camera_process.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 
@@ -22,41 +22,9 @@
 
 namespace {
 
-class AgainstCamera : public ::testing::Test {
+class AgainstCamera : public ProgramAgainstCamera {
 protected:
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    CameraProcess camera;
-    frmMain* window = nullptr;
-    MainSupervisor* sup = nullptr;
-
-    void StartCamera(const QStringList& args = {}) {
-        ASSERT_TRUE(camera.Start(args)) << camera.process.readAllStandardError().constData();
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
-    }
-    void SetUp() override {
-        SetAppPath(dir.path());
-        SetWaitScale(1);
-        g_blnDebug = true;
-        InstallReplyHandlers();
-        window = new frmMain;
-        sup = new MainSupervisor(window);
-        g_lngViewMode = 0;
-    }
-    void TearDown() override {
-        delete sup;
-        delete window;
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
-        SetWaitScale(100);
-        g_blnDebug = false;
-    }
-    bool Connected() const { return window->cmdRec->isEnabled() && !ui.noticeOpen && g_blnLinkOpen; }
+    AgainstCamera() : ProgramAgainstCamera({.buffers = false}) {}
     int Count(const QString& needle) const { return ui.traces.filter(needle).size(); }
 };
 

@@ -15,6 +15,7 @@
 #include "protocol/network_setup.h"
 #include "protocol/reply_handlers.h"
 #include "tests/protocol/scripted_peer.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 
@@ -80,14 +81,7 @@ public: // the case tables below set the camera up through the fixture
         g_lngViewMode = 0;
         g_lngDataMode = 0;
     }
-    void Aim(int commandPort, int dataPort) {
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, commandPort}, std::pair{sup->ctrTCPData, dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
-    }
+    void Aim(int commandPort, int dataPort) { PointLinksAt(*sup, commandPort, dataPort); }
     bool ReadOutSent() const { return peer->received.size() >= 17 && peer->received[16] == "STAT"; }
     void ConnectAndWait() {
         window->chkTCPConnect->setChecked(true);

@@ -13,6 +13,7 @@
 #include "protocol/main_targets.h"
 #include "protocol/network_setup.h"
 #include "tests/protocol/scripted_peer.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 
@@ -59,14 +60,7 @@ protected:
         SetWaitScale(100);
         g_lngViewMode = 0;
     }
-    void Aim(int commandPort, int dataPort) {
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, commandPort}, std::pair{sup->ctrTCPData, dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
-    }
+    void Aim(int commandPort, int dataPort) { PointLinksAt(*sup, commandPort, dataPort); }
     void ConnectAndWait() {
         window->chkTCPConnect->setChecked(true);
         ASSERT_TRUE(WaitUntil([&] { return g_blnLinkOpen && peer->received.size() == 17; }, 10000));

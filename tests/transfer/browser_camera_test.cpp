@@ -18,7 +18,7 @@
 #include "protocol/reply_handlers.h"
 #include "protocol/window_hooks.h"
 #include "state_file.h"
-#include "tests/protocol/camera_process.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 #include "transfer/browser_install.h"
@@ -133,19 +133,11 @@ protected:
         InstallBrowser();
         g_lngViewMode = 1;
 
-        QFile state(dir.filePath(QStringLiteral("camera.state")));
-        ASSERT_TRUE(state.open(QIODevice::WriteOnly));
-        state.write(kState);
-        state.close();
-        ASSERT_TRUE(
-            camera.Start(QStringList{QStringLiteral("--state"), state.fileName()} + ExtraCameraArgs()))
+        const QString state = WriteCameraState(dir, kState);
+        ASSERT_FALSE(state.isEmpty());
+        ASSERT_TRUE(camera.Start(QStringList{QStringLiteral("--state"), state} + ExtraCameraArgs()))
             << camera.process.readAllStandardError().constData();
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
+        PointLinksAt(*sup, camera);
         window->chkTCPConnect->setChecked(true);
         ASSERT_TRUE(WaitUntil([&] { return window->cmdRec->isEnabled() && g_blnLinkOpen && Idle(); }, 15000));
         ASSERT_EQ(g_RegionFrames[0].Recorded, 40);

@@ -13,7 +13,7 @@
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
-#include "tests/protocol/camera_process.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 #include "transfer/frm_down_load.h"
@@ -51,18 +51,12 @@ TEST(BrowserInTheProgram, FromTheConsoleToASavedRangeAndBack) {
     auto* sup = new MainSupervisor(window);
     InstallWindowForwarding();
 
-    QFile state(dir.filePath(QStringLiteral("camera.state")));
-    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
-    state.write("rmod 0 0 3 0 1 1 10\nclock 2009 03 07 09 00 00\nregion 0 40 10 2009 03 07 08 00 00\n");
-    state.close();
+    const QString state = WriteCameraState(
+        dir, "rmod 0 0 3 0 1 1 10\nclock 2009 03 07 09 00 00\nregion 0 40 10 2009 03 07 08 00 00\n");
+    ASSERT_FALSE(state.isEmpty());
     CameraProcess camera;
-    ASSERT_TRUE(camera.Start({QStringLiteral("--state"), state.fileName()}));
-    for (auto [link, port] :
-         {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
-        link->setServerName(QStringLiteral("127.0.0.1"));
-        link->setServerPort(port);
-        link->SetServerData();
-    }
+    ASSERT_TRUE(camera.Start({QStringLiteral("--state"), state}));
+    PointLinksAt(*sup, camera);
     window->chkTCPConnect->setChecked(true);
     ASSERT_TRUE(WaitUntil([&] { return window->cmdRec->isEnabled() && g_blnLinkOpen && Idle(); }, 15000));
 

@@ -15,7 +15,7 @@
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
 #include "protocol/window_hooks.h"
-#include "tests/protocol/camera_process.h"
+#include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 #include "transfer/data_receiver.h"
@@ -53,68 +53,40 @@ public:
     }
 };
 
-class AgainstCamera : public ::testing::Test {
+class AgainstCamera : public ProgramAgainstCamera {
 protected:
     static constexpr int32_t kFrame = 40128;
     static constexpr int kRecorded = 40;
 
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    CameraProcess camera;
     CameraHooks hooks;
-    frmMain* window = nullptr;
-    MainSupervisor* sup = nullptr;
 
+    AgainstCamera() : ProgramAgainstCamera(Parts{}) {}
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        SetAppPath(dir.path());
-        SetWaitScale(1);
-        g_blnDebug = true;
-        ASSERT_TRUE(AllocPreviewBuffers());
-        ASSERT_TRUE(AllocThumbnailBuffer());
-        InstallReplyHandlers();
-        window = new frmMain;
-        sup = new MainSupervisor(window);
+        ProgramAgainstCamera::SetUp();
+        if (HasFatalFailure()) return;
         InstallTransfer();
         SetHooks(&hooks);
-        g_lngViewMode = 0;
         sup->tmrDataTimeOut->setInterval(500);
     }
     void TearDown() override {
-        delete sup;
-        delete window;
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
+        ProgramAgainstCamera::TearDown();
         SetHooks(nullptr);
-        SetWaitScale(100);
-        g_blnDebug = false;
-        FreePreviewBuffers();
-        FreeThumbnailBuffer();
     }
 
     // Starts zrkcam with the recorded region and the given faults, and connects to it.
     void Connect(const QStringList& faults = {}) {
-        const QString state = dir.filePath(QStringLiteral("camera.state"));
-        QFile f(state);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n");
-        f.close();
-        QStringList args{"--state", state};
+        QStringList args;
         for (const QString& fault : faults)
             args << "--fault" << fault;
-        ASSERT_TRUE(camera.Start(args)) << camera.process.readAllStandardError().constData();
-        for (auto [link, port] :
-             {std::pair{sup->ctrTCPCmd, camera.commandPort}, std::pair{sup->ctrTCPData, camera.dataPort}}) {
-            link->setServerName(QStringLiteral("127.0.0.1"));
-            link->setServerPort(port);
-            link->SetServerData();
-        }
+        StartCameraWithState(
+            "rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n", args);
+        if (HasFatalFailure()) return;
         window->chkTCPConnect->setChecked(true);
         ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000))
             << ui.MessageTexts().join('|').toStdString();
         ASSERT_EQ(g_RecMode.ImageSize, 0);
     }
-    bool Connected() const { return window->cmdRec->isEnabled() && !ui.noticeOpen && g_blnLinkOpen; }
     bool Disconnected() const {
         return !window->chkTCPConnect->isChecked() && !g_blnCmdOpen && !g_blnDataOpen;
     }
