@@ -18,6 +18,7 @@
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
 #include "tests/support/camera_program.h"
+#include "tests/support/qt_print.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 #include "transfer/live_stats.h"
@@ -31,10 +32,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "protocol/main_control.h"
 #include "protocol/main_targets.h"
 #include "protocol/reply_handlers.h"
+#include "tests/support/qt_print.h"
 #include "tests/support/scripted_ui.h"
 
 #include <QCoreApplication>
@@ -23,13 +24,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{' << l.join(QStringLiteral("|")).toStdString() << '}';
-}
 
 // Records what the console asks of the main window.
 class ConsoleMainControl final : public MainControl {

@@ -11,6 +11,7 @@
 #include "protocol/main_control.h"
 #include "protocol/reply_handlers.h"
 #include "protocol/window_hooks.h"
+#include "tests/support/qt_print.h"
 #include "tests/support/scripted_ui.h"
 
 #include <QStringList>
@@ -19,14 +20,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
-
-// Readable failure output for the texts the tests compare.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{' << l.join(QStringLiteral("|")).toStdString() << '}';
-}
 
 // Records every hook call as a short text.
 class RecordingHooks final : public WindowHooks {
