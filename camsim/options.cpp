@@ -188,8 +188,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
             if (!value(v)) return false;
             double r = -1;
             const auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), r);
-            if (ec != std::errc{} || p != v.data() + v.size() || !(r >= 0) || r > kMaxLiveRate) {
-                error = "--live-rate takes frames a second from 0 to 5000";
+            if (ec != std::errc{} || p != v.data() + v.size() || !(r == 0 || (r >= 1 && r <= kMaxLiveRate))) {
+                error = "--live-rate takes 0 or frames a second from 1 to 5000";
                 return false;
             }
             out.liveRate = r;
@@ -221,7 +221,7 @@ Stand-in for the ZRK-1 camera: a command port and a data port on one address.
   --memory 0|1|2       camera memory: 128, 256 or 512 MiB (default 0)
   --speed FACTOR       recordings run FACTOR times faster than their frame rate (default 1)
   --chunk BYTES|random largest single write on the data port, or random sizes 1..65536
-  --live-rate FPS      live output at FPS frames a second, up to 5000 (default 0: the recording
+  --live-rate FPS      live output at FPS frames a second, 1 to 5000 (default 0: the recording
                        rate times --speed, kept between 5 and 30)
   --state FILE         start with the settings and recorded regions of FILE (see camsim/README.md)
   --fault SPEC         misbehave on purpose; may be given many times (below)

@@ -42,7 +42,7 @@ TEST(OptionsTest, BadValuesAreRefused) {
                                                                               {"--speed", "x"},
                                                                               {"--chunk", "0"},
                                                                               {"--live-rate", "5001"},
-                                                                              {"--live-rate", "-1"},
+                                                                              {"--live-rate", "0.5"},
                                                                               {"--live-rate", "fast"},
                                                                               {"--live-rate"},
                                                                               {"--data-port"},
