@@ -127,8 +127,9 @@ TEST_F(CtlTest, ScriptedSessionRecordsDownloadsAndExports) {
     std::memcpy(&head, bytes.constData(), sizeof head);
     std::memcpy(&about, bytes.constData() + sizeof head, sizeof about);
     EXPECT_EQ(std::memcmp(head.signature, "ZR", 2), 0);
-    EXPECT_EQ(head.fileSize, bytes.size());
-    EXPECT_EQ(about.frameCount, 30);
+    const int32_t fileSize = head.fileSize, frameCount = about.frameCount; // packed: no references
+    EXPECT_EQ(fileSize, bytes.size());
+    EXPECT_EQ(frameCount, 30);
     // Frames 10..39 counted from the region's start are offset recorded-10 from its end.
     EXPECT_TRUE(bytes.mid(ZRK_DATA_OFFSET) == CameraFrames(cam, 0, recorded - 10, 30, record));
 
