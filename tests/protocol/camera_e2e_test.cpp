@@ -24,7 +24,7 @@ namespace {
 
 class AgainstCamera : public ProgramAgainstCamera {
 protected:
-    AgainstCamera() : ProgramAgainstCamera({.buffers = false}) {}
+    AgainstCamera() : ProgramAgainstCamera({.previewBuffers = false, .thumbnailBuffer = false}) {}
     int Count(const QString& needle) const { return ui.traces.filter(needle).size(); }
 };
 

@@ -47,7 +47,8 @@ inline QString WriteCameraState(const QTemporaryDir& dir, const QByteArray& line
 class ProgramAgainstCamera : public ::testing::Test {
 protected:
     struct Parts {
-        bool buffers = true; // the preview and thumbnail buffers
+        bool previewBuffers = true;
+        bool thumbnailBuffer = true;
         // The program's window forwarding (InstallWindowForwarding / RemoveWindowForwarding, passed
         // in so that suites below start-up need not link it); with it frmMain is registered as open.
         void (*wire)() = nullptr;
@@ -65,8 +66,10 @@ protected:
         SetAppPath(dir.path());
         SetWaitScale(1);
         g_blnDebug = true; // the trace lines reach the scripted operator
-        if (parts.buffers) {
+        if (parts.previewBuffers) {
             ASSERT_TRUE(AllocPreviewBuffers());
+        }
+        if (parts.thumbnailBuffer) {
             ASSERT_TRUE(AllocThumbnailBuffer());
         }
         InstallReplyHandlers();
@@ -83,10 +86,8 @@ protected:
         if (parts.unwire) parts.unwire();
         for (auto& h : ReplyHandlers())
             h = nullptr;
-        if (parts.buffers) {
-            FreeThumbnailBuffer();
-            FreePreviewBuffers();
-        }
+        if (parts.thumbnailBuffer) FreeThumbnailBuffer();
+        if (parts.previewBuffers) FreePreviewBuffers();
         SetWaitScale(100);
         g_blnDebug = false;
     }

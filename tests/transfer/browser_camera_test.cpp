@@ -110,34 +110,22 @@ public:
     std::function<void()> afterThumb; // runs after each thumbnail reached the browser
 };
 
-class BrowserAgainstCamera : public ::testing::Test {
+class BrowserAgainstCamera : public ProgramAgainstCamera {
 protected:
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    CameraProcess camera;
     CheckingHooks hooks;
-    frmMain* window = nullptr;
-    MainSupervisor* sup = nullptr;
     frmDownLoad* browser = nullptr;
 
+    BrowserAgainstCamera() : ProgramAgainstCamera({.previewBuffers = false}) {}
     void SetUp() override {
-        SetAppPath(dir.path());
-        SetWaitScale(1);
-        g_blnDebug = true; // the trace lines reach the scripted operator
-        ASSERT_TRUE(AllocThumbnailBuffer());
-        InstallReplyHandlers();
-        window = new frmMain;
-        sup = new MainSupervisor(window);
+        ProgramAgainstCamera::SetUp();
+        if (HasFatalFailure()) return;
         InstallTransfer();
         SetHooks(&hooks);
         InstallBrowser();
         g_lngViewMode = 1;
 
-        const QString state = WriteCameraState(dir, kState);
-        ASSERT_FALSE(state.isEmpty());
-        ASSERT_TRUE(camera.Start(QStringList{QStringLiteral("--state"), state} + ExtraCameraArgs()))
-            << camera.process.readAllStandardError().constData();
-        PointLinksAt(*sup, camera);
+        StartCameraWithState(kState, ExtraCameraArgs());
+        if (HasFatalFailure()) return;
         window->chkTCPConnect->setChecked(true);
         ASSERT_TRUE(WaitUntil([&] { return window->cmdRec->isEnabled() && g_blnLinkOpen && Idle(); }, 15000));
         ASSERT_EQ(g_RegionFrames[0].Recorded, 40);
@@ -149,19 +137,12 @@ protected:
     void TearDown() override {
         CloseThumbnailBrowser();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete sup;
-        delete window;
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
+        ProgramAgainstCamera::TearDown();
         SetHooks(nullptr);
         SetPreviewHotKeyHandler(nullptr);
-        SetWaitScale(100);
-        g_blnDebug = false;
         g_lngViewMode = 0;
-        FreeThumbnailBuffer();
     }
     virtual QStringList ExtraCameraArgs() const { return {}; }
-    static bool Idle() { return !g_blnCmdBusy && g_intQueueRead == g_intQueueWrite; }
     int Drawn() const {
         int n = 0;
         for (ThumbnailPicture* p : browser->picFore)
