@@ -119,13 +119,14 @@ TEST_F(CtlTest, ScriptedSessionRecordsDownloadsAndExports) {
 
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    ZRK_DATA_FILE_HEADER head;
+    ZRK_DATA_INFO_HEADER about;
+    ASSERT_EQ(f.read(reinterpret_cast<char*>(&head), sizeof head), qint64(sizeof head));
+    ASSERT_EQ(f.read(reinterpret_cast<char*>(&about), sizeof about), qint64(sizeof about));
+    ASSERT_TRUE(f.seek(0));
     const QByteArray bytes = f.readAll();
     const int record = 40128;
     ASSERT_EQ(bytes.size(), ZRK_DATA_OFFSET + 30 * record);
-    ZRK_DATA_FILE_HEADER head;
-    ZRK_DATA_INFO_HEADER about;
-    std::memcpy(&head, bytes.constData(), sizeof head);
-    std::memcpy(&about, bytes.constData() + sizeof head, sizeof about);
     EXPECT_EQ(std::memcmp(head.signature, "ZR", 2), 0);
     const int32_t fileSize = head.fileSize, frameCount = about.frameCount; // packed: no references
     EXPECT_EQ(fileSize, bytes.size());
