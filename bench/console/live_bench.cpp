@@ -23,7 +23,6 @@
 #include "transfer/live_stats.h"
 
 #include <QApplication>
-#include <cstdio>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -35,6 +34,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 #include <ctime>
 
 namespace {
