@@ -107,7 +107,7 @@ TEST_F(PreviewWindow, APlaybackWhoseRequestEndsUndrawnPauses) {
     frmPreview* p = OpenPreview(2, 4);
     p->SelectPlay();
     ASSERT_TRUE(WaitUntil([&] { return !p->tmrTimer->isActive(); }, 2000)); // the first step waits
-    Drain();          // refused, or skipped because the camera is live: no frame, no end of frame
+    Drain(); // refused, or skipped because the camera is live: no frame, no end of frame
     EXPECT_TRUE(WaitUntil([&] { return g_lngPreviewState == 1; }, 2000));
     EXPECT_TRUE(p->optPause->isChecked());
     EXPECT_TRUE(p->cmdRQDL->isEnabled());
