@@ -93,7 +93,7 @@ TEST(OptionsTest, FaultSwitches) {
 
 TEST(OptionsTest, DataPathFaultSwitches) {
     struct Case {
-        const char* spec;
+        const char* fault;
         std::function<bool(const Faults&)> holds;
     };
     const Case good[] = {
@@ -111,8 +111,8 @@ TEST(OptionsTest, DataPathFaultSwitches) {
     for (const Case& c : good) {
         Options o;
         std::string err;
-        ASSERT_TRUE(parseFault(c.spec, o, err)) << c.spec << ": " << err;
-        EXPECT_TRUE(c.holds(o.faults)) << c.spec;
+        ASSERT_TRUE(parseFault(c.fault, o, err)) << c.fault << ": " << err;
+        EXPECT_TRUE(c.holds(o.faults)) << c.fault;
     }
     for (const char* bad : {"data-before-150:-1", "hold-226:x", "error-reply", "error-reply:0",
                             "error-reply:1:55", "error-reply:1:5x0", "announce-bytes", "announce-bytes:1:2",

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-struct ClipSpec {
+struct ClipShape {
     unsigned width = 256, height = 256;
     int frames = 5;
     int16_t idNumber = 7;
@@ -21,7 +21,7 @@ struct ClipSpec {
 };
 
 // Writes the clip; returns the path.
-QString WriteClip(const QString& path, const ClipSpec& spec = {});
+QString WriteClip(const QString& path, const ClipShape& shape = {});
 
 // A folder removed with its files at the end of the test.
 class ClipDir {

@@ -21,7 +21,9 @@ TEST(OpenChecks, BrokenFilesAreRefusedWithTheirMessage) {
         std::function<QString(const QString& path)> make;
         const char* message; // "" = opens
     };
-    auto clip = [](ClipSpec spec) { return [spec](const QString& path) { return WriteClip(path, spec); }; };
+    auto clip = [](ClipShape shape) {
+        return [shape](const QString& path) { return WriteClip(path, shape); };
+    };
     auto headers = [&](Headers h) { return clip({.headers = std::move(h)}); };
     auto frame0 = [&](Frame f) { return clip({.frame = std::move(f)}); };
     auto bytes = [](QByteArray content) {

@@ -36,8 +36,8 @@ protected:
         OpenDataFile();
         return static_cast<frmPlay*>(Windows().frmPlay.data());
     }
-    frmPlay* OpenClip(const ClipSpec& spec = {}, const QString& name = QStringLiteral("clip.dat")) {
-        return Open(WriteClip(dir.file(name), spec));
+    frmPlay* OpenClip(const ClipShape& shape = {}, const QString& name = QStringLiteral("clip.dat")) {
+        return Open(WriteClip(dir.file(name), shape));
     }
 
     QWidget mainWindow;
