@@ -36,10 +36,6 @@ public:
     void resume();
     void startLive();
     void stopLive();
-    // Since the last startLive(): frames put on the wire, and ticks skipped because the frame before
-    // was still leaving the socket.
-    uint64_t liveFramesSent() const { return liveSent_; }
-    uint64_t liveTicksSkipped() const { return liveSkipped_; }
 
 signals:
     void downloadSent(); // every byte of the download has been handed to the socket
@@ -80,6 +76,8 @@ private:
     bool paused_ = false;
     uint32_t liveCounter_ = 0;
     bool liveRunning_ = false;
+    // Since startLive(), traced when live output ends: frames put on the wire, and ticks skipped
+    // because the frame before was still leaving the socket.
     uint64_t liveSent_ = 0;
     uint64_t liveSkipped_ = 0;
     // --live-rate: tick k falls k periods after the start; ticks counts those sent or skipped.

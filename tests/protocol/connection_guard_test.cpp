@@ -71,14 +71,8 @@ public: // the case tables below set the camera up through the fixture
         g_lngViewMode = 0;
     }
     void TearDown() override {
-        delete sup;
-        delete window;
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
-        Targets() = MainTargets{};
-        SetWaitScale(100);
+        DropMainWindow(sup, window);
         g_blnDebug = false;
-        g_lngViewMode = 0;
         g_lngDataMode = 0;
     }
     void Aim(int commandPort, int dataPort) { PointLinksAt(*sup, commandPort, dataPort); }

@@ -51,15 +51,7 @@ protected:
             };
         g_lngViewMode = 0;
     }
-    void TearDown() override {
-        delete sup;
-        delete window;
-        for (auto& h : ReplyHandlers())
-            h = nullptr;
-        Targets() = MainTargets{};
-        SetWaitScale(100);
-        g_lngViewMode = 0;
-    }
+    void TearDown() override { DropMainWindow(sup, window); }
     void Aim(int commandPort, int dataPort) { PointLinksAt(*sup, commandPort, dataPort); }
     void ConnectAndWait() {
         window->chkTCPConnect->setChecked(true);

@@ -10,6 +10,7 @@
 #include "link/ctr.h"
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
+#include "protocol/main_targets.h"
 #include "protocol/reply_handlers.h"
 #include "tests/protocol/camera_process.h"
 #include "tests/support/scripted_ui.h"
@@ -33,6 +34,20 @@ inline void PointLinksAt(MainSupervisor& sup, int commandPort, int dataPort) {
 // The same, at a running stand-in camera.
 inline void PointLinksAt(MainSupervisor& sup, const CameraProcess& camera) {
     PointLinksAt(sup, camera.commandPort, camera.dataPort);
+}
+
+// Ends a main-window fixture: the supervisor and window gone, the reply handlers and main targets
+// cleared, waits at full length again and no working window.
+inline void DropMainWindow(MainSupervisor*& sup, frmMain*& window) {
+    delete sup;
+    sup = nullptr;
+    delete window;
+    window = nullptr;
+    for (auto& h : ReplyHandlers())
+        h = nullptr;
+    Targets() = MainTargets{};
+    SetWaitScale(100);
+    g_lngViewMode = 0;
 }
 
 // Writes a camera state file of these lines into dir; its path, or an empty string on failure.
