@@ -72,13 +72,6 @@ bool TakeGap() {
     return gap;
 }
 
-int32_t HeldBytes() {
-    int32_t total = 0;
-    for (int i = 0; i < g_count; ++i)
-        total += g_pieces[(g_first + i) % kMaxChunks].length;
-    return total;
-}
-
 void Clear() {
     ++g_generation;
     g_first = g_count = 0;

@@ -24,7 +24,6 @@ void Pop();
 bool GapPending();
 // Reads and clears the mark of bytes lost after the last held chunk.
 bool TakeGap();
-int32_t HeldBytes();
 void Clear();
 // Changes with every Clear, so a reader can tell its front chunk was not cleared away meanwhile.
 uint64_t Generation();

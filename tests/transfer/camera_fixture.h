@@ -6,8 +6,8 @@
 #include "app/blocking_wait.h"
 #include "app/frame_buffers.h"
 #include "app/shared_state.h"
-#include "camsim/frame_render.h"
-#include "camsim/tables.h"
+#include "camsim/camera.h"
+#include "camsim/state_file.h"
 #include "link/ctr.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_set.h"
@@ -18,6 +18,7 @@
 #include "tests/support/camera_program.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
+#include "tests/transfer/data_file_expect.h"
 #include "transfer/data_receiver.h"
 #include "transfer/save_range.h"
 #include "transfer/transfer_install.h"
@@ -57,6 +58,8 @@ class AgainstCamera : public ProgramAgainstCamera {
 protected:
     static constexpr int32_t kFrame = 40128;
     static constexpr int kRecorded = 40;
+    static constexpr const char* kState =
+        "rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n";
 
     CameraHooks hooks;
 
@@ -79,8 +82,7 @@ protected:
         QStringList args;
         for (const QString& fault : faults)
             args << "--fault" << fault;
-        StartCameraWithState(
-            "rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n", args);
+        StartCameraWithState(kState, args);
         if (HasFatalFailure()) return;
         window->chkTCPConnect->setChecked(true);
         ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 15000))
@@ -98,29 +100,16 @@ protected:
     }
     bool DownloadDone() const { return g_strSaveFile.isEmpty() && !DownloadBusy() && !g_blnCmdBusy; }
 
-    static QByteArray Headers(int32_t dataBytes, int32_t frames, int32_t trigger, int16_t id) {
-        ZRK_DATA_FILE_HEADER file{};
-        file.signature[0] = 'Z';
-        file.signature[1] = 'R';
-        file.fileSize = dataBytes + ZRK_DATA_OFFSET;
-        file.dataOffset = ZRK_DATA_OFFSET;
-        ZRK_DATA_INFO_HEADER info{};
-        info.headerSize = ZRK_DATA_INFO_HEADER_SIZE;
-        info.frameCount = frames;
-        info.triggerFrame = trigger;
-        info.idNumber = id;
-        return QByteArray(reinterpret_cast<const char*>(&file), sizeof file) +
-               QByteArray(reinterpret_cast<const char*>(&info), sizeof info);
-    }
-    // The frame records the camera sends for an RQDL offset and count of the region.
+    // The frame records the camera sends for an RQDL offset and count of the region, rendered by
+    // its own model fed the same state.
     static QByteArray Frames(int32_t offset, int32_t count) {
-        zrkcam::Recording rec;
-        rec.settings.imageSize = 0;
-        rec.settings.red = 190;
-        rec.settings.blue = 154;
-        rec.startEpochMs = zrkcam::toEpochSeconds({2010, 1, 2, 3, 0, 0}) * 1000;
-        rec.frames = kRecorded;
-        rec.triggerIndex = kRecorded - 1;
+        static const zrkcam::Camera camera = [] {
+            zrkcam::Camera c{zrkcam::CameraConfig{}};
+            std::string error;
+            EXPECT_TRUE(zrkcam::applyState(c, kState, zrkcam::Now{}, error)) << error;
+            return c;
+        }();
+        const zrkcam::Recording& rec = camera.region(0).rec;
         QByteArray out;
         std::vector<uint8_t> buf(zrkcam::kMaxFrameBytes);
         for (int i = 0; i < count; ++i) {
@@ -129,10 +118,6 @@ protected:
             out.append(reinterpret_cast<const char*>(buf.data()), n);
         }
         return out;
-    }
-    static QByteArray Read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     int Traces(const QString& needle) const { return ui.traces.filter(needle).size(); }
 };

@@ -2,9 +2,6 @@
 // every chunking and order of the closing reply, and every fault ending as it should.
 #include "tests/transfer/camera_fixture.h"
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 
 using Downloads = AgainstCamera;
@@ -31,7 +28,8 @@ TEST_F(Downloads, TheFileIsTheCamerasFramesBehindTheHeaders) {
         const QString path = dir.filePath(QStringLiteral("take.dat"));
         ASSERT_TRUE(Save(path, c.offset, c.count, 9, 1));
         ASSERT_TRUE(WaitUntil([&] { return DownloadDone(); }, 20000));
-        EXPECT_EQ(Read(path), Headers(c.count * kFrame, c.count, 1, 9) + Frames(c.offset, c.count));
+        EXPECT_EQ(ReadFile(path),
+                  ExpectedHeaders(c.count * kFrame, c.count, 1, 9) + Frames(c.offset, c.count));
         EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
         EXPECT_EQ(Traces(QStringLiteral("Invalid Data")), 0);
         EXPECT_FALSE(ui.progressOpen);
@@ -54,7 +52,7 @@ TEST_F(Downloads, AnOlderLongerFileIsReplacedWhole) {
     Connect();
     ASSERT_TRUE(Save(path, 5, 2));
     ASSERT_TRUE(WaitUntil([&] { return DownloadDone(); }, 10000));
-    EXPECT_EQ(Read(path), Headers(2 * kFrame, 2, -1, 4) + Frames(5, 2));
+    EXPECT_EQ(ReadFile(path), ExpectedHeaders(2 * kFrame, 2, -1, 4) + Frames(5, 2));
 }
 
 TEST_F(Downloads, MoreBytesThanAnnouncedAreNeverWritten) {
@@ -62,7 +60,8 @@ TEST_F(Downloads, MoreBytesThanAnnouncedAreNeverWritten) {
     const QString path = dir.filePath(QStringLiteral("more.dat"));
     ASSERT_TRUE(Save(path, 3, 3));
     ASSERT_TRUE(WaitUntil([&] { return DownloadDone(); }, 10000));
-    EXPECT_EQ(Read(path), Headers(3 * kFrame - 1000, 3, -1, 4) + Frames(3, 3).left(3 * kFrame - 1000));
+    EXPECT_EQ(ReadFile(path),
+              ExpectedHeaders(3 * kFrame - 1000, 3, -1, 4) + Frames(3, 3).left(3 * kFrame - 1000));
     EXPECT_GE(Traces(QStringLiteral("dropped = ")), 1);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(Connected());
@@ -86,8 +85,8 @@ TEST_F(Downloads, DataThatStopsShortEndsInTheDataTimeOutWithTheFileKept) {
         ASSERT_TRUE(WaitUntil([&] { return !ui.messages.isEmpty(); }, 10000));
         EXPECT_EQ(ui.MessageTexts(), QStringList{"Time out image data port\r\nCommunication end."});
         EXPECT_TRUE(Disconnected());
-        EXPECT_EQ(Read(path).size(), ZRK_DATA_OFFSET + c.dataBytes); // kept as written
-        EXPECT_EQ(Read(path).mid(ZRK_DATA_OFFSET), Frames(3, 3).left(c.dataBytes));
+        EXPECT_EQ(ReadFile(path).size(), ZRK_DATA_OFFSET + c.dataBytes); // kept as written
+        EXPECT_EQ(ReadFile(path).mid(ZRK_DATA_OFFSET), Frames(3, 3).left(c.dataBytes));
         EXPECT_TRUE(g_strSaveFile.isEmpty());
         EXPECT_EQ(g_lngDataMode, 0);
         EXPECT_FALSE(ui.progressOpen);
@@ -106,7 +105,7 @@ TEST_F(Downloads, ACameraLostMidDownloadLeavesNoTransferBehind) {
     camera.Stop(); // both links go; the silent reconnect finds nobody
     ASSERT_TRUE(WaitUntil([&] { return !ui.messages.isEmpty(); }, 15000));
     EXPECT_EQ(ui.MessageTexts(), QStringList{"Camera connection lost. Cannot communicate."});
-    EXPECT_EQ(Read(path), Headers(10 * kFrame, 10, -1, 4) + Frames(10, 10).left(100000));
+    EXPECT_EQ(ReadFile(path), ExpectedHeaders(10 * kFrame, 10, -1, 4) + Frames(10, 10).left(100000));
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(DownloadBusy());
     EXPECT_FALSE(ui.progressOpen);
@@ -133,21 +132,15 @@ TEST_F(Downloads, ADroppedLinkComesBackWithoutTheOldTransfer) {
 TEST_F(Downloads, AFullDiskEndsTheConnectionWithTheFileKept) {
     Connect();
     const QString path = dir.filePath(QStringLiteral("full.dat"));
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved;
-    limit.rlim_cur = 200000;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    ASSERT_TRUE(Save(path, 40, 40));
-    const bool ended = WaitUntil([&] { return !ui.messages.isEmpty(); }, 10000);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-    ASSERT_TRUE(ended);
+    {
+        FileSizeLimit limit(200000);
+        ASSERT_TRUE(Save(path, 40, 40));
+        ASSERT_TRUE(WaitUntil([&] { return !ui.messages.isEmpty(); }, 10000));
+    }
     EXPECT_EQ(ui.MessageTexts(), QStringList{"Cannot write to file."});
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Save"));
     EXPECT_TRUE(WaitUntil([&] { return Disconnected(); }, 5000));
-    EXPECT_EQ(Read(path).size(), 200000);
+    EXPECT_EQ(ReadFile(path).size(), 200000);
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_FALSE(ui.progressOpen);
     QTest::qWait(650);
@@ -163,7 +156,7 @@ TEST_F(Downloads, ARefusedRequestLeavesSaveFreeForTheNext) {
     EXPECT_FALSE(DownloadBusy());
     ASSERT_TRUE(Save(path, 3, 3));
     ASSERT_TRUE(WaitUntil([&] { return DownloadDone(); }, 10000));
-    EXPECT_EQ(Read(path), Headers(3 * kFrame, 3, -1, 4) + Frames(3, 3));
+    EXPECT_EQ(ReadFile(path), ExpectedHeaders(3 * kFrame, 3, -1, 4) + Frames(3, 3));
 }
 
 TEST_F(Downloads, AThumbnailWithoutSignatureGivesOneMessageAndTheBatchGoesOn) {

@@ -1,14 +1,11 @@
 // Downloads into data files without a camera: the file layout, the closing handshake in either
 // order, the announced size as the limit, the progress window and every file failure.
+#include "tests/transfer/data_file_expect.h"
 #include "tests/transfer/transfer_fixture.h"
 #include "transfer/held_data.h"
 #include "transfer/save_range.h"
-#include "zrk_data_file.h"
 
-#include <QFile>
 #include <QLocale>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -34,24 +31,7 @@ protected:
         DispatchReply(QStringLiteral("150 %1 %2").arg(frameCount).arg(announcedBytes));
         ASSERT_EQ(g_lngDataMode, 2);
     }
-    QByteArray File() const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static QByteArray Headers(int32_t dataBytes, int32_t frameCount, int32_t trigger, int16_t id) {
-        ZRK_DATA_FILE_HEADER file{};
-        file.signature[0] = 'Z';
-        file.signature[1] = 'R';
-        file.fileSize = dataBytes + 32;
-        file.dataOffset = 32;
-        ZRK_DATA_INFO_HEADER info{};
-        info.headerSize = 22;
-        info.frameCount = frameCount;
-        info.triggerFrame = trigger;
-        info.idNumber = id;
-        return QByteArray(reinterpret_cast<const char*>(&file), sizeof file) +
-               QByteArray(reinterpret_cast<const char*>(&info), sizeof info);
-    }
+    QByteArray File() const { return ReadFile(path); }
     bool Finished() const { return InFlight() == QStringLiteral("GAIN"); }
 };
 
@@ -80,7 +60,7 @@ TEST_F(Download, TheFileIsTheHeadersAndTheDataAsTheyCameInEitherOrder) {
             EXPECT_TRUE(comTimeOut->isActive());
             DispatchReply(QStringLiteral("226 Transfer complete"));
         }
-        EXPECT_EQ(File(), Headers(2 * kFrame, 2, 1, 12) + frames);
+        EXPECT_EQ(File(), ExpectedHeaders(2 * kFrame, 2, 1, 12) + frames);
         EXPECT_TRUE(Finished());
         EXPECT_FALSE(ui.progressOpen);
         EXPECT_EQ(ui.progressTitle, QStringLiteral("100% download completed"));
@@ -117,7 +97,7 @@ TEST_F(Download, AnOlderLongerFileOfTheSameNameIsReplacedWhole) {
     Start(kFrame, 1);
     Feed(frames.left(kFrame));
     DispatchReply(QStringLiteral("226 ok"));
-    EXPECT_EQ(File(), Headers(kFrame, 1, 1, 12) + frames.left(kFrame));
+    EXPECT_EQ(File(), ExpectedHeaders(kFrame, 1, 1, 12) + frames.left(kFrame));
 }
 
 TEST_F(Download, NothingBeyondTheAnnouncedSizeIsWritten) {
@@ -128,7 +108,7 @@ TEST_F(Download, NothingBeyondTheAnnouncedSizeIsWritten) {
     Feed(frames.mid(kFrame + 3050, 500)); // after the file is complete, before "226"
     EXPECT_EQ(Traces(QStringLiteral("Data after the complete download dropped = 500")), 1);
     DispatchReply(QStringLiteral("226 ok"));
-    EXPECT_EQ(File(), Headers(kFrame + 100, 1, 1, 12) + frames.left(kFrame + 100));
+    EXPECT_EQ(File(), ExpectedHeaders(kFrame + 100, 1, 1, 12) + frames.left(kFrame + 100));
     EXPECT_TRUE(Finished());
 }
 
@@ -140,26 +120,6 @@ TEST_F(Download, FewerBytesThanAnnouncedNeverFinish) {
     EXPECT_TRUE(ui.progressOpen);
     EXPECT_TRUE(dataTimeOut->isActive()); // the data time-out ends it
 }
-
-// The file-size limit stands in for a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(Download, AFileThatCannotBeWrittenEndsTheTransferAndIsKeptAsWritten) {
     struct Case {
@@ -225,7 +185,7 @@ TEST_F(Download, DataBeforeTheStartReplyLandsInTheFileInOrder) {
     DispatchReply(QStringLiteral("150 2 %1").arg(2 * kFrame));
     Feed(frames.mid(50000), {4096});
     DispatchReply(QStringLiteral("226 ok"));
-    EXPECT_EQ(File(), Headers(2 * kFrame, 2, -1, 3) + frames);
+    EXPECT_EQ(File(), ExpectedHeaders(2 * kFrame, 2, -1, 3) + frames);
     EXPECT_TRUE(Finished());
 }
 
@@ -253,7 +213,7 @@ TEST_F(Download, TheAbortClosesTheFileAndLeavesNothingBehind) {
     Feed(frames.left(30000));
     AbortTransfer();
     AbortTransfer(); // as often as the supervisor likes
-    EXPECT_EQ(File(), Headers(2 * kFrame, 2, 1, 12) + frames.left(30000));
+    EXPECT_EQ(File(), ExpectedHeaders(2 * kFrame, 2, 1, 12) + frames.left(30000));
     EXPECT_FALSE(ui.progressOpen);
     EXPECT_TRUE(g_strSaveFile.isEmpty());
     EXPECT_EQ(g_lngDataMode, 0);
