@@ -2,7 +2,9 @@
 #include "app/image_library.h"
 #include "tests/support/scripted_ui.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,14 +37,18 @@ TEST(ImageLibrary, AMissingLibraryBecomesAMessageNotACrash) {
     // Every later call, of the same function or another, says the same thing again.
     const ZRK_SURFACE surface{};
     uint8_t frame[4] = {};
-    for (int call = 0; call < 3; ++call) {
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"file", [&] { missing.combRgbFile("a.dat", "a.bmp", 200, 200, &off, 32, 0, &status); }},
+        {"live",
+         [&] { missing.combRgbLive(&surface, frame, 2, 2, 2, 2, nullptr, 100, &off, nullptr, &status); }},
+        {"thumbnail", [&] { missing.combRgbThumbNail(&surface, frame, 2, 2, 2, 2, &off, nullptr, &status); }},
+    };
+    for (const auto& [name, call] : calls) {
         status = 0;
-        if (call == 0) missing.combRgbFile("a.dat", "a.bmp", 200, 200, &off, 32, 0, &status);
-        if (call == 1) missing.combRgbLive(&surface, frame, 2, 2, 2, 2, nullptr, 100, &off, nullptr, &status);
-        if (call == 2) missing.combRgbThumbNail(&surface, frame, 2, 2, 2, 2, &off, nullptr, &status);
-        EXPECT_EQ(status, zrk::imagelib::kStatusUnavailable) << call;
+        call();
+        EXPECT_EQ(status, zrk::imagelib::kStatusUnavailable) << name;
         EXPECT_TRUE(ReportImageLibraryUnavailable(status, QStringLiteral("Play Control"), missing));
-        EXPECT_EQ(ui.messages.last().text, ui.messages[0].text) << call;
+        EXPECT_EQ(ui.messages.last().text, ui.messages[0].text) << name;
     }
 }
 
