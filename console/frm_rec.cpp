@@ -4,6 +4,7 @@
 #include "app/shared_state.h"
 #include "console/console_rules.h"
 #include "console/live_picture.h"
+#include "console/setup_dialogs_common.h"
 #include "protocol/code_tables.h"
 
 #include <QApplication>
@@ -24,21 +25,15 @@ constexpr int kPanelWidth = 260;
 constexpr int kSquareBottom = 524; // the picture square ends here
 
 QLabel* Label(QWidget* parent, const char* name, const QString& text = {}) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
+    return setup::Named(new QLabel(text, parent), name);
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
+    return setup::Named(new QPushButton(caption, parent), name);
 }
 
 QGroupBox* Group(QWidget* parent, const char* name, const QString& caption) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
+    return setup::Named(new QGroupBox(caption, parent), name);
 }
 
 void SetBackground(QWidget* w, const QColor& colour) {

@@ -3,6 +3,7 @@
 #include "app/open_windows.h"
 #include "app/shared_state.h"
 #include "console/record_setup_rules.h"
+#include "console/setup_dialogs_common.h"
 #include "protocol/command_set.h"
 
 #include <QCloseEvent>
@@ -23,14 +24,11 @@ namespace {
 QPointer<frmSetRmod> g_dialog;
 
 QGroupBox* Group(QWidget* parent, const char* name, const QString& caption) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
+    return setup::Named(new QGroupBox(caption, parent), name);
 }
 
 QComboBox* List(QGroupBox* box, const char* name) {
-    auto* list = new QComboBox(box);
-    list->setObjectName(QLatin1String(name));
+    auto* list = setup::Named(new QComboBox(box), name);
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(list);
     return list;

@@ -13,7 +13,6 @@
 #include "protocol/command_set.h"
 
 #include <QLabel>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -24,8 +23,6 @@ bool g_inside = false;
 bool g_stopPending = false;
 uint64_t g_framesShown = 0;
 LiveDrawFunction g_draw = nullptr;
-// The copy of the frame's header the library hands back; cleared before every call.
-ZRK_FRAME_HEADER g_header;
 
 int32_t LibraryDraw(const ZRK_SURFACE* surface, const uint8_t* frame, int32_t w, int32_t h, int32_t dw,
                     int32_t dh, const uint16_t* gains, int32_t gamma, const ZRK_ENHANCE* sharpen,
@@ -35,7 +32,7 @@ int32_t LibraryDraw(const ZRK_SURFACE* surface, const uint8_t* frame, int32_t w,
 
 // Draws the frame of buf into the console's picture. Returns the library's status on failure.
 std::optional<int16_t> Draw(frmRec& console, const FrameBuffer& buf) {
-    std::memset(&g_header, 0, sizeof g_header);
+    ZRK_FRAME_HEADER header{}; // the library's copy of the frame's header; cleared before every call
     int16_t status = 0;
     int32_t drawn = 0;
     const std::optional<QSize> frame = FrameSize(g_RecMode.ImageSize);
@@ -51,16 +48,16 @@ std::optional<int16_t> Draw(frmRec& console, const FrameBuffer& buf) {
         const ZRK_SURFACE surface = console.picImage->Surface(*shown);
         drawn = (g_draw ? g_draw : LibraryDraw)(&surface, buf.address, frame->width(), frame->height(),
                                                 shown->width(), shown->height(), gains, gamma, &sharpen,
-                                                &g_header, &status);
+                                                &header, &status);
     }
-    WriteTrace(QStringLiteral("Frame No.") + QString::number(g_header.realFrame));
+    if (g_blnDebug) WriteTrace(QStringLiteral("Frame No.") + QString::number(header.realFrame));
     if (!drawn) {
         console.picImage->Clear();
         return status;
     }
     console.picImage->Refresh();
     ++g_framesShown;
-    if (g_lngAnalogGain != 0) console.lblAnalog->setText(QString::number(g_header.analog));
+    if (g_lngAnalogGain != 0) console.lblAnalog->setText(QString::number(header.analog));
     return std::nullopt;
 }
 

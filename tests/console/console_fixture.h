@@ -25,6 +25,20 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
+// A record mode: rate and shutter land in the high- or low-speed fields as speed says.
+inline RecordMode Mode(int32_t speed, int32_t rate, int32_t size, int32_t shutter, int32_t partition,
+                       int32_t trig, int32_t post = 0) {
+    RecordMode m;
+    m.SpeedMode = speed;
+    (speed == 0 ? m.RateHigh : m.RateLow) = rate;
+    m.ImageSize = size;
+    (speed == 0 ? m.ShutterHigh : m.ShutterLow) = shutter;
+    m.Partition = partition;
+    m.TrigMode = trig;
+    m.PostCount = post;
+    return m;
+}
+
 // Records what the console asks of the main window.
 class ConsoleMainControl final : public MainControl {
 public:

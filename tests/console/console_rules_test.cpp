@@ -2,6 +2,7 @@
 // region labels' texts and colours; where the live picture goes; the record settings captions.
 #include "console/console_rules.h"
 #include "console/live_health.h"
+#include "tests/console/console_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -85,9 +86,6 @@ TEST(RegionLabelsTable, TextAndColourByRunState) {
     };
     for (const RegionCase& c : cases)
         EXPECT_EQ(RegionLabels(c.regions, c.runState, c.partition), c.expected) << c.name;
-    EXPECT_EQ(RegionColourRgb(C::LightBlue), 0x8080FFu);
-    EXPECT_EQ(RegionColourRgb(C::Yellow), 0xFFFF00u);
-    EXPECT_EQ(RegionColourRgb(C::Red), 0xFF0000u);
 }
 
 TEST(PreviewAreaTable, PictureCentredInTheSquareWithItsDrawnSize) {
@@ -111,21 +109,9 @@ TEST(PreviewAreaTable, PictureCentredInTheSquareWithItsDrawnSize) {
 }
 
 TEST(RecordModeCaptionsTable, HighAndLowSpeed) {
-    RecordMode low;
-    low.SpeedMode = 1;
-    low.RateLow = 2;
-    low.ShutterLow = 2;
-    low.ImageSize = 3;
-    low.Partition = 2;
-    low.TrigMode = 2;
-    low.PostCount = 0;
-    EXPECT_EQ(CaptionsOf(low), (RecordModeCaptions{"5SPF", "1/60", "512x512", "3", "End", "0"}));
-    RecordMode high;
-    high.RateHigh = 4;
-    high.ShutterHigh = 10;
-    high.ImageSize = 1;
-    high.TrigMode = 1;
-    high.PostCount = 417;
+    EXPECT_EQ(CaptionsOf(Mode(1, 2, 3, 2, 2, 2)),
+              (RecordModeCaptions{"5SPF", "1/60", "512x512", "3", "End", "0"}));
+    RecordMode high = Mode(0, 4, 1, 10, 0, 1, 417);
     EXPECT_EQ(CaptionsOf(high), (RecordModeCaptions{"120FPS", "1/100000", "256x256", "1", "Center", "417"}));
     high.RateHigh = 10;
     high.TrigMode = 3;
@@ -133,10 +119,6 @@ TEST(RecordModeCaptionsTable, HighAndLowSpeed) {
     EXPECT_EQ(CaptionsOf(high).trigger, QString());
     EXPECT_EQ(ConsoleCaption({192, 168, 0, 2}), QStringLiteral("Record - 192.168.0.2"));
 }
-
-} // namespace
-
-namespace {
 
 TEST(LiveHealthLine, RatesOverTheLastSecondAndDropsSinceTheStreamStarted) {
     const LiveCountersSnapshot start{100, 7, 1'000'000}, before{160, 9, 3'000'000}, now{190, 12, 4'300'000};

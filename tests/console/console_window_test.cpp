@@ -19,13 +19,7 @@ QColor Background(const QWidget* w) {
 }
 
 TEST_F(ConsoleWindow, OpeningShowsTheRecordSettingsAndRegions) {
-    g_RecMode.SpeedMode = 1;
-    g_RecMode.RateLow = 2;
-    g_RecMode.ShutterLow = 2;
-    g_RecMode.ImageSize = 2;
-    g_RecMode.Partition = 2;
-    g_RecMode.TrigMode = 2;
-    g_RecMode.PostCount = 0;
+    g_RecMode = Mode(1, 2, 2, 2, 2, 2);
     g_lngGain = 3;
     g_RegionFrames = {{{120, 836}, {0, 836}, {0, 0}, {0, 0}}};
     g_lngDataState = 1;
@@ -253,10 +247,6 @@ TEST_F(ConsoleWindow, RepliesReachTheOpenConsole) {
     Reply(QStringLiteral("200 1"));
     EXPECT_TRUE(c->lblAnalog->isEnabled());
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(ConsoleWindow, SaveStopsLivePreviewAndHandsOverToTheBrowser) {
     g_lngCamMode = 1;

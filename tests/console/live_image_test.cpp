@@ -244,10 +244,6 @@ TEST_F(LiveImage, ALinkLostUnderTheFailureMessageClosesTheConsoleAfterIt) {
     EXPECT_TRUE(BothFree());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(LiveImage, WhileTheCameraDialogIsOpenThePendingSettingsAreDrawn) {
     if (!SetupDialogsBuilt()) GTEST_SKIP() << "no camera settings dialog in this build";
     g_WB = {6, 100, 110, 120};

@@ -15,19 +15,6 @@
 
 namespace {
 
-RecordMode Mode(int32_t speed, int32_t rate, int32_t size, int32_t shutter, int32_t partition, int32_t trig,
-                int32_t post = 0) {
-    RecordMode m;
-    m.SpeedMode = speed;
-    (speed == 0 ? m.RateHigh : m.RateLow) = rate;
-    m.ImageSize = size;
-    (speed == 0 ? m.ShutterHigh : m.ShutterLow) = shutter;
-    m.Partition = partition;
-    m.TrigMode = trig;
-    m.PostCount = post;
-    return m;
-}
-
 // What the dialog shows after a choice.
 struct Shown {
     int32_t rate, size;
@@ -201,9 +188,6 @@ TEST(RecordSetupRules, ListsAndRounding) {
     EXPECT_EQ(ShutterList(1, 3).size(), 14);
     EXPECT_TRUE(ShutterList(2, 0).isEmpty());
     EXPECT_TRUE(RateList(2).isEmpty());
-    const int32_t sizes[] = {0, 1, 2, 0, 1, 0, 3, 2, 3, 3};
-    for (int32_t i = 0; i < 10; ++i)
-        EXPECT_EQ(SizeOfRate(i), sizes[i]) << i;
     EXPECT_EQ(SizeOfRate(10), -1);
     // Halves to even, as the slider's middle and tick spacing are rounded.
     const int32_t rounding[][3] = {{126, 2, 63},    {125, 2, 62}, {127, 2, 64},
