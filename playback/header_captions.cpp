@@ -6,15 +6,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-namespace {
-
-template <typename Table> QString At(const Table& table, int64_t index) {
-    if (index < 0 || index >= static_cast<int64_t>(table.size())) return {};
-    return QString::fromLatin1(table[static_cast<std::size_t>(index)]);
-}
-
-} // namespace
-
 QString SizeCaption(int32_t imageSizeCode) {
     if (imageSizeCode < 0 || imageSizeCode >= static_cast<int32_t>(kImageSizes.size())) return {};
     return QString::fromLatin1(kImageSizes[static_cast<std::size_t>(imageSizeCode)].caption);
@@ -35,12 +26,12 @@ QString RecordSpeedCaption(int32_t code, int32_t imageSizeCode) {
 }
 
 QString ShutterCaption(int32_t code) {
-    if (code >= 16 && code <= 20) return At(kShutterLowCaptions, int64_t{code} - 16);
-    return At(kShutterHighCaptions, code);
+    if (code >= 16 && code <= 20) return Caption(kShutterLowCaptions, code - 16);
+    return Caption(kShutterHighCaptions, code);
 }
 
 QString GainCaption(int32_t gainCode) {
-    return At(kGainCaptions, gainCode);
+    return Caption(kGainCaptions, gainCode);
 }
 
 QString RecordDateText(const ZRK_FRAME_HEADER& h) {

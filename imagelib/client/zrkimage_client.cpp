@@ -38,7 +38,7 @@ ImageLibrary::~ImageLibrary() {
 
 bool ImageLibrary::load() {
     if (handle_) return true;
-    if (loadFailed_) return false; // reported once per call, not retried per frame
+    if (!loadFailure_.empty()) return false; // reported on every call, not retried per frame
     std::string tried;
     auto attempt = [&](const std::string& candidate) {
         handle_ = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -55,11 +55,9 @@ bool ImageLibrary::load() {
         const std::string folder = executableFolder();
         if ((!folder.empty() && attempt(folder + "/" + kFileName)) || attempt(kFileName)) return true;
     }
-    loadFailed_ = true;
     loadFailure_ = "The image library zrkimage could not be loaded, so pictures cannot be shown or saved. "
                    "Install " +
                    std::string(kFileName) + " beside the program." + tried;
-    message_ = loadFailure_;
     return false;
 }
 

@@ -53,8 +53,7 @@ private:
     std::string loadedFrom_;
     std::string message_;
     void* handle_ = nullptr;
-    bool loadFailed_ = false;
-    std::string loadFailure_; // the operator's text for a library that could not be loaded
+    std::string loadFailure_; // the operator's text for a library that could not be loaded; empty until then
     void* live_ = nullptr;
     void* thumbNail_ = nullptr;
     void* play_ = nullptr;

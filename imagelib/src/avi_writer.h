@@ -60,8 +60,6 @@ public:
     // written. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE. Safe to call once after create succeeded.
     int finish();
 
-    uint32_t framesWritten() const { return total_; }
-
 private:
     struct Segment {
         uint64_t riff;    // position of the RIFF chunk header

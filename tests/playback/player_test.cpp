@@ -215,42 +215,44 @@ TEST_F(PlayerTest, TheDrawnPictureFollowsTheEnhancementSetting) {
     EXPECT_EQ(p->picImage->image(), plain);
 }
 
-TEST_F(PlayerTest, ClosingReturnsToTheWindowThatWasCurrent) {
-    frmPlay* p = OpenClip();
-    ASSERT_NE(p, nullptr);
-    mainWindow.hide();
-    p->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(Windows().frmPlay.isNull());
-    EXPECT_EQ(g_lngViewMode, 0);
-    EXPECT_TRUE(mainWindow.isVisible());
-
-    // The record console was opened from the main window while the player was up: it stays current.
-    p = OpenClip();
-    g_lngViewMode = 1;
-    mainWindow.hide();
-    p->close();
-    EXPECT_EQ(g_lngViewMode, 1);
-    EXPECT_FALSE(mainWindow.isVisible());
-}
-
-TEST_F(PlayerTest, OpeningFromTheRecordConsoleClosesItAndHidesTheMainWindow) {
+TEST_F(PlayerTest, TheMainWindowFollowsTheViewModeOnOpeningAndClosing) {
+    struct Opening {
+        int32_t mode;
+        int consoleClosed; // opened from the record console: the console is closed
+        bool mainVisible;
+    };
     int consoleClosed = 0;
     Targets().closeRecordConsole = [&] { ++consoleClosed; };
-    g_lngViewMode = 1;
-    frmPlay* p = OpenClip();
-    Targets().closeRecordConsole = nullptr;
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(consoleClosed, 1);
-    EXPECT_FALSE(mainWindow.isVisible());
     // From the main window's "Play" (view mode 3) the main window stays.
-    mainWindow.show();
-    g_lngViewMode = 3;
-    OpenClip();
-    EXPECT_TRUE(mainWindow.isVisible());
-    g_lngViewMode = 0;
-    OpenClip();
-    EXPECT_FALSE(mainWindow.isVisible());
+    for (const Opening& c : {Opening{1, 1, false}, Opening{3, 0, true}, Opening{0, 0, false}}) {
+        SCOPED_TRACE(c.mode);
+        consoleClosed = 0;
+        mainWindow.show();
+        g_lngViewMode = c.mode;
+        EXPECT_NE(OpenClip(), nullptr);
+        EXPECT_EQ(consoleClosed, c.consoleClosed);
+        EXPECT_EQ(mainWindow.isVisible(), c.mainVisible);
+    }
+    Targets().closeRecordConsole = nullptr;
+
+    struct Closing {
+        int32_t mode; // when the player closes
+        int32_t modeAfter;
+        bool mainVisible;
+    };
+    // 1: the record console was opened from the main window while the player was up: it stays current.
+    for (const Closing& c : {Closing{3, 0, true}, Closing{1, 1, false}}) {
+        SCOPED_TRACE(c.mode);
+        frmPlay* p = OpenClip();
+        ASSERT_NE(p, nullptr);
+        g_lngViewMode = c.mode;
+        mainWindow.hide();
+        p->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(Windows().frmPlay.isNull());
+        EXPECT_EQ(g_lngViewMode, c.modeAfter);
+        EXPECT_EQ(mainWindow.isVisible(), c.mainVisible);
+    }
 }
 
 TEST_F(PlayerTest, AFailedOpenLeavesTheOpenPlayerAsItWas) {
