@@ -1,6 +1,6 @@
 #include "console/browser_link.h"
 
-#include "app/open_windows.h"
+#include "base/open_windows.h"
 
 #ifdef ZRK_HAVE_BROWSER
 #include "transfer/browser_install.h"

@@ -1,6 +1,6 @@
 #include "console/console_install.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "console/frm_rec.h"
 #include "console/live_image.h"
 #include "protocol/main_targets.h"

@@ -2,7 +2,7 @@
 // console) and what the window hooks forward to it.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "console/console_message.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "protocol/main_control.h"
 
 ConsoleMessageScope::ConsoleMessageScope() : m_outer(!g_blnMsgBoxOpen) {

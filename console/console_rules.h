@@ -3,7 +3,7 @@
 // sits and what the record settings read. The window only applies what these return.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <QRect>
 #include <QSize>

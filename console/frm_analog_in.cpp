@@ -1,6 +1,6 @@
 #include "console/frm_analog_in.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "console/setup_dialogs_common.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_set.h"

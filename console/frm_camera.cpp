@@ -1,7 +1,7 @@
 #include "console/frm_camera.h"
 
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "console/setup_dialogs_common.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_set.h"

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 class QComboBox;
 class QGroupBox;

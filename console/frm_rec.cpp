@@ -1,7 +1,7 @@
 #include "console/frm_rec.h"
 
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "console/console_rules.h"
 #include "console/live_picture.h"
 #include "console/setup_dialogs_common.h"

@@ -3,7 +3,7 @@
 // the reply handlers reach through the window hooks; its buttons are in rec_console.cpp.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 #include "console/live_health.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "console/frm_set_rmod.h"
 
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "console/record_setup_rules.h"
 #include "console/setup_dialogs_common.h"
 #include "protocol/command_set.h"

@@ -1,6 +1,6 @@
 #include "console/frm_version.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "console/setup_dialogs_common.h"
 
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #include "console/live_image.h"
 
-#include "app/image_library.h"
-#include "app/shared_state.h"
-#include "app/trace.h"
-#include "app/ui_port.h"
+#include "base/image_library.h"
+#include "base/shared_state.h"
+#include "base/trace.h"
+#include "base/ui_port.h"
 #include "console/console_message.h"
 #include "console/console_rules.h"
 #include "console/frm_rec.h"

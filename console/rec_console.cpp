@@ -1,7 +1,7 @@
 // The record console's opening, closing and buttons.
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "console/browser_link.h"
 #include "console/console_message.h"
 #include "console/console_rules.h"

@@ -5,7 +5,7 @@
 // through the others exactly as on screen. frmSetRmod only draws this state.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "console/setup_dialogs.h"
 
-#include "app/open_windows.h"
+#include "base/open_windows.h"
 #include "console/frm_about.h"
 #include "console/frm_analog_in.h"
 #include "console/frm_camera.h"

@@ -4,7 +4,7 @@
 // OK button counts as a failure, so the exit status tells a script something went wrong.
 #pragma once
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 #include <QString>
 #include <cstdio>

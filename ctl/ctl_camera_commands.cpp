@@ -1,5 +1,5 @@
 // info, record-mode, start, stop, trigger, clear and wait.
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "ctl/ctl_commands.h"
 #include "ctl/record_choice.h"
 #include "protocol/code_tables.h"

@@ -1,5 +1,5 @@
 // download, live and export.
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "ctl/ctl_commands.h"
 #include "playback/export_run.h"
 #include "playback/playback_state.h"

@@ -5,7 +5,7 @@
 // a centred trigger must fit the region.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <QString>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "playback/export_run.h"
 
-#include "app/file_utils.h"
-#include "app/image_library.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/file_utils.h"
+#include "base/image_library.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "playback/playback_state.h"
 
 #include <QCoreApplication>

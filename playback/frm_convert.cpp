@@ -1,6 +1,6 @@
 #include "playback/frm_convert.h"
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "playback/frm_make_folder.h"
 #include "playback/playback_state.h"
 #include "playback/up_down.h"

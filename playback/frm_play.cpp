@@ -1,9 +1,9 @@
 #include "playback/frm_play.h"
 
-#include "app/image_library.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/image_library.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "playback/export_run.h"
 #include "playback/frm_convert.h"
 #include "playback/frm_enhance.h"

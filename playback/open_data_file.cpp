@@ -1,9 +1,9 @@
 #include "playback/open_data_file.h"
 
-#include "app/file_utils.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/file_utils.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "playback/export_run.h"
 #include "playback/frm_play.h"
 #include "playback/playback_state.h"

@@ -1,6 +1,6 @@
 #include "protocol/command_set.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

@@ -3,7 +3,7 @@
 // the handler of that identity.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <QString>
 #include <array>

@@ -1,6 +1,6 @@
 #include "protocol/hot_keys.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

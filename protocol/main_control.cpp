@@ -1,6 +1,6 @@
 #include "protocol/main_control.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 
 namespace {
 MainControl* g_control = nullptr;

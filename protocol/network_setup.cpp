@@ -1,6 +1,6 @@
 #include "protocol/network_setup.h"
 
-#include "app/open_windows.h"
+#include "base/open_windows.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

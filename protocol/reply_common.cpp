@@ -1,8 +1,8 @@
 #include "protocol/reply_common.h"
 
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
-#include "app/text_fields.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
+#include "base/text_fields.h"
 
 #include <QTimer>
 #include <limits>

@@ -2,7 +2,7 @@
 // width-checked number parsing, the failure message, and the timers the handlers switch.
 #pragma once
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "protocol/command_channel.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 // Replies that carry the camera's network address, gateway, program versions and white balance.
-#include "app/app_state.h"
-#include "app/shared_state.h"
-#include "app/text_fields.h"
+#include "base/app_state.h"
+#include "base/shared_state.h"
+#include "base/text_fields.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

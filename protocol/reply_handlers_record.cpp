@@ -1,9 +1,9 @@
 // Replies of the recording flow: start, stop, trigger, clear, run state, the region counts and
 // trigger positions (multi-line replies), camera mode and live output.
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
-#include "app/text_fields.h"
-#include "app/ui_port.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
+#include "base/text_fields.h"
+#include "base/ui_port.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"

@@ -1,8 +1,8 @@
 // Replies to the record mode: the query checks every field of the camera's record before it
 // replaces g_RecMode; the set may pass through an interim reply while the image size changes.
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_set.h"

@@ -1,8 +1,8 @@
 // Replies of the simple camera settings (analog gain, gain, gamma, master/slave, memory size),
 // the settings-memory backup and restore, and the camera clock.
-#include "app/settings.h"
-#include "app/shared_state.h"
-#include "app/text_fields.h"
+#include "base/settings.h"
+#include "base/shared_state.h"
+#include "base/text_fields.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

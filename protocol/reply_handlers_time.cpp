@@ -1,5 +1,5 @@
 // Replies to the camera clock: setting it, and reading it for the date/time dialog.
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/reply_common.h"

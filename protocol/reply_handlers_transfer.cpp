@@ -1,9 +1,9 @@
 // Replies to download and single-frame requests: "150" hands the data port its mode, "226"
 // is the camera's half of the closing handshake, 55x are the camera's refusals.
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
-#include "app/text_fields.h"
-#include "app/ui_port.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
+#include "base/text_fields.h"
+#include "base/ui_port.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/main_targets.h"

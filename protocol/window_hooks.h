@@ -4,7 +4,7 @@
 // is installed every call lands in the do-nothing defaults, so the handlers run without windows.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <QDateTime>
 #include <cstdint>

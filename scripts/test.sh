@@ -15,6 +15,9 @@ run_suite() {
   ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee -a "$log"
 }
 
+echo "== include layers"
+scripts/check-layers.sh
+
 echo "== normal build"
 scripts/build.sh build
 run_suite build

@@ -1,6 +1,6 @@
 #include "transfer/browser_batch_watch.h"
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "transfer/browser_requests.h"
 
 #include <QCoreApplication>

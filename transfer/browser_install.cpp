@@ -1,7 +1,7 @@
 #include "transfer/browser_install.h"
 
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "protocol/hot_keys.h"
 #include "transfer/frm_down_load.h"
 #include "transfer/frm_preview.h"

@@ -2,7 +2,7 @@
 // it, the "Start"/"End" marks that narrow it, and the date and time read from a frame's header.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 #include "zrk_frame_header.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "transfer/browser_requests.h"
 
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"
 

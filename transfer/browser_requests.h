@@ -5,7 +5,7 @@
 // is queued: the send lets replies in, so the frame may be complete before the enqueue returns.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #include "transfer/data_receiver.h"
 
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
-#include "app/trace.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
+#include "base/trace.h"
 #include "protocol/command_ids.h"
 #include "protocol/reply_common.h"
 #include "transfer/held_data.h"

@@ -1,10 +1,10 @@
 // Downloads: every chunk goes straight into the data file behind its two headers, with no
 // buffering and no conversion. The file is created anew, never written beyond the size the
 // camera announced, and a download is only finished once every byte is safely written and closed.
-#include "app/blocking_wait.h"
-#include "app/shared_state.h"
-#include "app/trace.h"
-#include "app/ui_port.h"
+#include "base/blocking_wait.h"
+#include "base/shared_state.h"
+#include "base/trace.h"
+#include "base/ui_port.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/main_control.h"

@@ -1,8 +1,8 @@
 #include "transfer/frm_down_load.h"
 
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "protocol/command_set.h"
 #include "transfer/browser_batch_watch.h"
 #include "transfer/browser_requests.h"

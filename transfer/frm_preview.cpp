@@ -1,7 +1,7 @@
 #include "transfer/frm_preview.h"
 
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "transfer/browser_requests.h"
 #include "transfer/image_size.h"
 #include "transfer/save_range.h"

@@ -2,8 +2,8 @@
 // chunk that begins with the signature, or right behind the previous frame in the same stream.
 // g_lngFrameSize 0 means no frame is being assembled: the stream waits for a chunk that begins
 // with the signature (stream start, after a busy buffer, after lost bytes).
-#include "app/image_library.h"
-#include "app/shared_state.h"
+#include "base/image_library.h"
+#include "base/shared_state.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/window_hooks.h"

@@ -1,9 +1,9 @@
 #include "transfer/save_range.h"
 
-#include "app/file_utils.h"
-#include "app/shared_state.h"
-#include "app/trace.h"
-#include "app/ui_port.h"
+#include "base/file_utils.h"
+#include "base/shared_state.h"
+#include "base/trace.h"
+#include "base/ui_port.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"

@@ -1,10 +1,10 @@
 // One frame for a thumbnail (command ids 37..52) or for the preview window (53), assembled in
 // g_ThumbBuf. The first three bytes of a request are gathered before the signature test, so a
 // first chunk as short as "Z" is not mistaken for a frame without header.
-#include "app/image_library.h"
-#include "app/shared_state.h"
-#include "app/trace.h"
-#include "app/ui_port.h"
+#include "base/image_library.h"
+#include "base/shared_state.h"
+#include "base/trace.h"
+#include "base/ui_port.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

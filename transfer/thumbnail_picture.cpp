@@ -1,7 +1,7 @@
 #include "transfer/thumbnail_picture.h"
 
-#include "app/image_library.h"
-#include "app/ui_port.h"
+#include "base/image_library.h"
+#include "base/ui_port.h"
 
 #include <QMouseEvent>
 #include <QPainter>

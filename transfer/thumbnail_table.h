@@ -2,7 +2,7 @@
 // where the trigger frame sits among them, how the marks move and what range they save.
 #pragma once
 
-#include "app/shared_types.h"
+#include "base/shared_types.h"
 
 #include <array>
 #include <cstdint>

@@ -10,10 +10,10 @@
 // Counters: sent (frames the camera put on the wire, from its -v trace), shown, dropped (receive side),
 // skipped (ticks the camera skipped because the last frame was still leaving), sent_fps (the rate the
 // camera achieved), cpu_core (program CPU seconds per second).
-#include "app/app_state.h"
-#include "app/frame_buffers.h"
-#include "app/shared_state.h"
-#include "app/window_forwarder.h"
+#include "base/app_state.h"
+#include "base/frame_buffers.h"
+#include "base/shared_state.h"
+#include "program/window_forwarder.h"
 #include "console/console_install.h"
 #include "console/frm_rec.h"
 #include "console/live_image.h"

@@ -4,11 +4,11 @@
 // and the data-file writer, started by SaveRange. Both run in this one process, one after the
 // other. Also reported: the resident memory over the download (sampled while it runs) and the
 // allocations made inside the receiver per chunk.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/shared_state.h"
-#include "app/ui_port.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/shared_state.h"
+#include "base/ui_port.h"
 #include "camsim/frame_render.h"
 #include "camsim/tables.h"
 #include "link/ctr.h"

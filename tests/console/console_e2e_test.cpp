@@ -2,12 +2,12 @@
 // connected main window, the live picture through the real receiver and image library, a frame
 // with a bad signature, a display that never frees its buffer, unticking "Preview", and a
 // recording started, triggered, stopped and cleared with the region counts following it.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/window_forwarder.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "program/window_forwarder.h"
 #include "console/console_install.h"
 #include "console/frm_rec.h"
 #include "console/frm_set_rmod.h"

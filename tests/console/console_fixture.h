@@ -3,11 +3,11 @@
 // forwarding, a scripted operator, and a console opened as the main window's "Record" opens it.
 #pragma once
 
-#include "app/app_state.h"
-#include "app/frame_buffers.h"
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
-#include "app/window_forwarder.h"
+#include "base/app_state.h"
+#include "base/frame_buffers.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
+#include "program/window_forwarder.h"
 #include "console/console_install.h"
 #include "console/frm_rec.h"
 #include "console/live_image.h"

@@ -1,6 +1,6 @@
 // The record console window: opening, the display operations the reply handlers reach, its
 // buttons and what they queue, the "Clear" question, closing, and a link lost under a question.
-#include "app/open_windows.h"
+#include "base/open_windows.h"
 #include "console/live_picture.h"
 #include "protocol/command_set.h"
 #include "tests/console/console_fixture.h"

@@ -1,12 +1,12 @@
 // The setup dialogs against the stand-in camera, through the whole program: settings set and
 // read back, the user presets, the live picture under pending colours, the clock, master/slave,
 // analog input, the versions, and a reply that arrives after the dialog has moved on.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/window_forwarder.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "program/window_forwarder.h"
 #include "console/frm_analog_in.h"
 #include "console/frm_camera.h"
 #include "console/frm_date_time.h"

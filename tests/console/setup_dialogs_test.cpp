@@ -1,9 +1,9 @@
 // The camera settings dialog and the small setup dialogs without a camera: what each control
 // enables, what each button queues, one window of each kind, and a link lost under a question.
 // Pictures of every window for the docs are written when ZRK_DOCS_DIR names a folder.
-#include "app/main_window_parts.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/main_window_parts.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "console/frm_about.h"
 #include "console/frm_analog_in.h"
 #include "console/frm_camera.h"

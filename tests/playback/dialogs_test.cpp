@@ -1,6 +1,6 @@
 // The export dialog's boxes, format switch, range check and folders; the new-folder dialog; the
 // enhancement dialog.
-#include "app/qt_ui.h"
+#include "base/qt_ui.h"
 #include "playback/frm_convert.h"
 #include "playback/frm_enhance.h"
 #include "playback/frm_make_folder.h"

@@ -1,6 +1,6 @@
 // The player on camera-like frames, drawn offscreen; the picture doubles as the README's
 // (set ZRK_DOCS_DIR to a folder to keep it there as player-window.png).
-#include "app/qt_ui.h"
+#include "base/qt_ui.h"
 #include "camsim/frame_render.h"
 #include "playback/frm_convert.h"
 #include "playback/frm_enhance.h"

@@ -1,8 +1,8 @@
 // A player opened on a clip through OpenDataFile, answered by the scripted operator.
 #pragma once
 
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "playback/frm_play.h"
 #include "playback/open_data_file.h"
 #include "playback/playback_state.h"

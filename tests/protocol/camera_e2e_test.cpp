@@ -1,8 +1,8 @@
 // The main window against the stand-in camera: the whole connection with the real reply
 // handlers, a dropped link coming back by itself, a camera that goes away and a withheld reply.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/shared_state.h"
 #include "link/ctr.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_set.h"

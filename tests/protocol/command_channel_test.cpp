@@ -1,6 +1,6 @@
 // The ring, one command in flight, the download skip in live mode, line assembly and routing.
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"

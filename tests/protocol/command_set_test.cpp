@@ -1,5 +1,5 @@
 // Every sender's exact line and identity, and the code tables they draw on.
-#include "app/shared_state.h"
+#include "base/shared_state.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

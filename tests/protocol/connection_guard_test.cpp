@@ -1,10 +1,10 @@
 // The connection never hangs: every way a camera can stall or drop the connection ends once, in
 // the stated message and the disconnected window; recovered connections carry nothing of the
 // lost one; replies that cannot be trusted never shift the command order.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/settings.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/settings.h"
+#include "base/shared_state.h"
 #include "link/ctr.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

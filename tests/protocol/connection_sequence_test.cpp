@@ -1,8 +1,8 @@
 // A whole connection against a scripted camera over real sockets: greeting, data link, second
 // line, then the 17-command read-out leaving one command at a time.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/shared_state.h"
 #include "link/ctr.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

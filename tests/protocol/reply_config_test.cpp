@@ -1,7 +1,7 @@
 // Configuration replies: record mode, network address and gateway, versions, white balance.
 #include "tests/protocol/reply_fixture.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_ids.h"
 #include "protocol/record_mode_index.h"

@@ -3,9 +3,9 @@
 // go through DispatchReply, and messages, hooks and main-window calls are recorded.
 #pragma once
 
-#include "app/app_state.h"
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_set.h"
 #include "protocol/main_control.h"

@@ -1,7 +1,7 @@
 // Simple settings, backup/restore and clock replies.
 #include "tests/protocol/reply_fixture.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "protocol/command_set.h"
 
 #include <functional>

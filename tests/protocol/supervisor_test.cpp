@@ -1,9 +1,9 @@
 // The main window's supervision: lost and refused links, the one reconnect, the time-outs,
 // the button states, the network dialogs and the navigation keys.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/settings.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/settings.h"
+#include "base/shared_state.h"
 #include "link/ctr.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"

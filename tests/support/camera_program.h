@@ -2,11 +2,11 @@
 // reply handlers, both links pointed at the stand-in camera's ports.
 #pragma once
 
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "link/ctr.h"
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"

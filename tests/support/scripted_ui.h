@@ -2,7 +2,7 @@
 // message box and file dialog from a script (OK / cancel when the script has run out).
 #pragma once
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 #include <QList>
 #include <QString>

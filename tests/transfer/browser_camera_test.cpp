@@ -1,11 +1,11 @@
 // The browser and the preview window against the stand-in camera: the real command channel, reply
 // handlers and data-port receiver. Every frame that reaches a window is compared byte for byte with
 // the camera's own rendering of that frame (its model, fed the same state file).
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "camera.h"
 #include "frame_render.h"
 #include "link/ctr.h"

@@ -2,9 +2,9 @@
 // link counts as open, so queued commands "go out" to nowhere and the test plays the replies.
 #pragma once
 
-#include "app/frame_buffers.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
+#include "base/frame_buffers.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/hot_keys.h"

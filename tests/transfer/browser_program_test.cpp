@@ -1,12 +1,12 @@
 // The whole way through the program as start-up wires it, against the stand-in camera: "Record" in
 // the main window, "Save" in the record console, a region's thumbnails, "Preview", playing, the marks
 // narrowed, the data file saved, and back to the console.
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/open_windows.h"
-#include "app/shared_state.h"
-#include "app/window_forwarder.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/open_windows.h"
+#include "base/shared_state.h"
+#include "program/window_forwarder.h"
 #include "console/frm_rec.h"
 #include "link/ctr.h"
 #include "protocol/command_channel.h"

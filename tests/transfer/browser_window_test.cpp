@@ -2,7 +2,7 @@
 // its batch ends.
 #include "tests/transfer/browser_fixture.h"
 
-#include "app/qt_ui.h"
+#include "base/qt_ui.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // 200 x 200, downloads through SaveRange, and the frames the camera sent re-created for comparison.
 #pragma once
 
-#include "app/app_state.h"
-#include "app/blocking_wait.h"
-#include "app/frame_buffers.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/blocking_wait.h"
+#include "base/frame_buffers.h"
+#include "base/shared_state.h"
 #include "camsim/camera.h"
 #include "camsim/state_file.h"
 #include "link/ctr.h"

@@ -1,8 +1,8 @@
 // The download's progress window as the operator sees it: the real window, fed by the real writer
 // through the Qt side of the UI seam, standing over the window that started the download.
-#include "app/open_windows.h"
-#include "app/qt_ui.h"
-#include "app/waiting_windows.h"
+#include "base/open_windows.h"
+#include "base/qt_ui.h"
+#include "base/waiting_windows.h"
 #include "tests/transfer/transfer_fixture.h"
 #include "transfer/download_owner.h"
 

@@ -4,10 +4,10 @@
 // keep its buffer.
 #pragma once
 
-#include "app/app_state.h"
-#include "app/frame_buffers.h"
-#include "app/main_window_parts.h"
-#include "app/shared_state.h"
+#include "base/app_state.h"
+#include "base/frame_buffers.h"
+#include "base/main_window_parts.h"
+#include "base/shared_state.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/command_set.h"

@@ -1,6 +1,0 @@
-#include "app/open_windows.h"
-
-OpenWindows& Windows() {
-    static OpenWindows windows;
-    return windows;
-}

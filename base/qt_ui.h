@@ -1,0 +1,32 @@
+// The operator-facing implementation of UiPort: real message boxes, file dialogs and windows.
+#pragma once
+
+#include "base/ui_port.h"
+
+class QWidget;
+
+class QtUi final : public UiPort {
+public:
+    MsgResult MessageBox(const QString& title, const QString& text, MsgIcon icon,
+                         MsgButtons buttons) override;
+    QString OpenFileDialog(const QString& title, const QString& filter) override;
+    QString SaveFileDialog(const QString& title, const QString& filter) override;
+    QString FolderDialog(const QString& title) override;
+    void ShowNotice(const QString& title, const QString& text) override;
+    void CloseNotice() override;
+    void ShowProgress(const QString& title, const QString& text, int maximum) override;
+    void SetProgress(int value, const QString& text) override;
+    void CloseProgress() override;
+    QString SaveFileDialogProposing(const QString& title, const QString& filter,
+                                    const QString& proposedPath) override;
+    void ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) override;
+    void SetProgressCaption(const QString& caption) override;
+    void ShowExportProgress(const QString& title, const QString& text, int maximum) override;
+    void SetExportProgress(int value, const QString& text) override;
+    bool ExportCancelled() override;
+    void CloseExportProgress() override;
+    void TraceLine(const QString& line) override;
+
+private:
+    static QWidget* DialogParent();
+};
