@@ -1,5 +1,7 @@
 #include "ctl/console_ui.h"
 
+#include "ctl/ctl_signals.h"
+
 #include <unistd.h>
 
 namespace {
@@ -14,10 +16,13 @@ QString Flatten(const QString& text) {
 ConsoleUi::ConsoleUi(std::FILE* out) : m_out(out), m_terminal(isatty(fileno(out)) == 1) {}
 
 MsgResult ConsoleUi::MessageBox(const QString& title, const QString& text, MsgIcon, MsgButtons buttons) {
-    if (m_progressOpen && m_terminal) std::fputc('\n', m_out);
-    std::fprintf(m_out, "%s: %s\n", qPrintable(title), qPrintable(Flatten(text)));
+    EndLine();
+    QString shown = Flatten(text);
+    if (!subject.isEmpty() && shown.contains(QLatin1String("file"), Qt::CaseInsensitive))
+        shown += QStringLiteral(" (%1)").arg(subject);
+    std::fprintf(m_out, "%s: %s\n", qPrintable(title), qPrintable(shown));
     std::fflush(m_out);
-    m_lastMessage = title + QStringLiteral(": ") + Flatten(text);
+    m_lastMessage = title + QStringLiteral(": ") + shown;
     // A question comes from a command the script asked for: answer it as going ahead.
     switch (buttons) {
     case MsgButtons::Ok:
@@ -45,7 +50,9 @@ QString ConsoleUi::FolderDialog(const QString&) {
 }
 
 void ConsoleUi::ShowNotice(const QString& title, const QString& text) {
-    if (showTrace) std::fprintf(m_out, "%s: %s\n", qPrintable(title), qPrintable(Flatten(text)));
+    if (!showTrace) return;
+    EndLine();
+    std::fprintf(m_out, "%s: %s\n", qPrintable(title), qPrintable(Flatten(text)));
 }
 
 void ConsoleUi::ShowProgress(const QString& title, const QString& text, int maximum) {
@@ -64,8 +71,34 @@ void ConsoleUi::SetProgress(int value, const QString& text) {
 }
 
 void ConsoleUi::CloseProgress() {
-    if (m_progressOpen && m_terminal) std::fputc('\n', m_out);
+    EndLine();
     m_progressOpen = false;
+}
+
+void ConsoleUi::EndLine() {
+    if (m_progressOpen && m_terminal && m_midLine) std::fputc('\n', m_out);
+    m_midLine = false;
+}
+
+void ConsoleUi::SetProgressCaption(const QString& caption) {
+    m_progressTitle = caption;
+    DrawBar();
+}
+
+void ConsoleUi::ShowExportProgress(const QString& title, const QString& text, int maximum) {
+    ShowProgress(title, text, maximum);
+}
+
+void ConsoleUi::SetExportProgress(int value, const QString& text) {
+    SetProgress(value, text);
+}
+
+bool ConsoleUi::ExportCancelled() {
+    return StopSignal() != 0;
+}
+
+void ConsoleUi::CloseExportProgress() {
+    CloseProgress();
 }
 
 void ConsoleUi::DrawBar() {
@@ -76,11 +109,14 @@ void ConsoleUi::DrawBar() {
             ? static_cast<int>(int64_t(kWidth) * qBound(0, m_progressValue, m_progressMax) / m_progressMax)
             : 0;
     const QString bar = QString(filled, QLatin1Char('#')) + QString(kWidth - filled, QLatin1Char('.'));
-    std::fprintf(m_out, "\r%s [%s] %s", qPrintable(m_progressTitle), qPrintable(bar),
+    std::fprintf(m_out, "\r%s [%s] %s\x1b[K", qPrintable(m_progressTitle), qPrintable(bar),
                  qPrintable(Flatten(m_progressText).simplified()));
     std::fflush(m_out);
+    m_midLine = true;
 }
 
 void ConsoleUi::TraceLine(const QString& line) {
-    if (showTrace) std::fprintf(m_out, "%s\n", qPrintable(line));
+    if (!showTrace) return;
+    EndLine();
+    std::fprintf(m_out, "%s\n", qPrintable(line));
 }

@@ -4,6 +4,7 @@
 #include "ctl/record_choice.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_set.h"
+#include "transfer/thumbnail_table.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -46,36 +47,50 @@ QString PartNumber(const char* prefix, int16_t version) {
     return QString::fromLatin1(prefix) + QStringLiteral("%1").arg(version, 2, 10, QLatin1Char('0'));
 }
 
+QJsonObject RecordModeJson(const RecordMode& m) {
+    return QJsonObject{{"rate", RateCaption(m)},
+                       {"size", Caption(std::array<const char*, 4>{"200x200", "256x256", "512x256", "512x512"},
+                                        m.ImageSize)},
+                       {"shutter", ShutterCaption(m)},
+                       {"strobe", Caption(kStrobeCaptions, m.StrobeDelay)},
+                       {"regions", m.Partition + 1},
+                       {"trigger", Caption(kTrigModeCaptions, m.TrigMode)},
+                       {"postFrames", m.PostCount}};
+}
+
+QString RecordModeLine(const QJsonObject& r) {
+    return QStringLiteral("%1 %2 shutter %3 strobe %4, %5 region(s), trigger %6, %7 frames after")
+        .arg(r["rate"].toString(), r["size"].toString(), r["shutter"].toString(), r["strobe"].toString())
+        .arg(r["regions"].toInt())
+        .arg(r["trigger"].toString())
+        .arg(r["postFrames"].toInt());
+}
+
 QJsonObject ReadOut(const CtlSession& session) {
     const RecordMode& m = g_RecMode;
     QJsonArray regions;
     for (int i = 0; i <= std::clamp(m.Partition, 0, 3); ++i) {
         const auto r = std::size_t(i);
+        const int32_t recorded = g_RegionFrames[r].Recorded;
         regions.append(QJsonObject{{"region", i + 1},
-                                   {"recorded", g_RegionFrames[r].Recorded},
+                                   {"recorded", recorded},
                                    {"capacity", g_RegionFrames[r].Capacity},
-                                   {"triggerFromEnd", g_lngTrigPos[r]}});
+                                   {"triggerFromEnd", g_lngTrigPos[r]},
+                                   {"triggerFrame", TriggerFrameNumber(recorded, g_lngTrigPos[r])}});
     }
+    const int memoryMiB = g_lngMemSize >= 0 && g_lngMemSize <= 2 ? 128 << g_lngMemSize : 0;
     return QJsonObject{
-        {"clock", session.cameraClock.isValid()
-                      ? session.cameraClock.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))
-                      : QString()},
-        {"versions", QJsonObject{{"main", PartNumber("KB4401-", g_intVersion[2])},
+        {"clock", session.cameraClock.isValid() ? session.cameraClock.toString(Qt::ISODate) : QString()},
+        {"memoryMiB", memoryMiB},
+        {"versions", QJsonObject{{"code", QStringLiteral("%1.%2").arg(g_intVersion[0]).arg(g_intVersion[1])},
+                                 {"main", PartNumber("KB4401-", g_intVersion[2])},
                                  {"cpuCard", PartNumber("KB4402-", g_intVersion[4])},
                                  {"tgCard", PartNumber("KB4403-", g_intVersion[5])}}},
         {"network", QJsonObject{{"address", Dotted(g_bytCamIP)},
                                 {"maskBits", g_bytCamMaskBits},
                                 {"gateway", Dotted(g_bytCamGateway)}}},
         {"mode", g_lngCamMode == 1 ? QStringLiteral("LIVE") : QStringLiteral("REC")},
-        {"recordMode",
-         QJsonObject{{"rate", RateCaption(m)},
-                     {"size", Caption(std::array<const char*, 4>{"200x200", "256x256", "512x256", "512x512"},
-                                      m.ImageSize)},
-                     {"shutter", ShutterCaption(m)},
-                     {"strobe", Caption(kStrobeCaptions, m.StrobeDelay)},
-                     {"regions", m.Partition + 1},
-                     {"trigger", Caption(kTrigModeCaptions, m.TrigMode)},
-                     {"postFrames", m.PostCount}}},
+        {"recordMode", RecordModeJson(m)},
         {"gain", Caption(kGainCaptions, g_lngGain)},
         {"gamma", Caption(kGammaCaptions, g_Gamma.Index)},
         {"whiteBalance", QJsonObject{{"preset", Caption(kPresetCaptions, g_WB.Preset)},
@@ -101,19 +116,16 @@ void PrintText(const QJsonObject& o) {
     const QJsonObject v = o["versions"].toObject(), n = o["network"].toObject(),
                       r = o["recordMode"].toObject(), wb = o["whiteBalance"].toObject();
     line("clock", o["clock"].toString());
-    line("versions", QStringLiteral("Main %1, CPU Card %2, TG Card %3")
-                         .arg(v["main"].toString(), v["cpuCard"].toString(), v["tgCard"].toString()));
+    line("versions", QStringLiteral("code %1, Main %2, CPU Card %3, TG Card %4")
+                         .arg(v["code"].toString(), v["main"].toString(), v["cpuCard"].toString(),
+                              v["tgCard"].toString()));
+    line("memory", QStringLiteral("%1 MiB").arg(o["memoryMiB"].toInt()));
     line("network", QStringLiteral("%1/%2 gateway %3")
                         .arg(n["address"].toString())
                         .arg(n["maskBits"].toInt())
                         .arg(n["gateway"].toString()));
     line("mode", o["mode"].toString());
-    line("record mode",
-         QStringLiteral("%1 %2 shutter %3 strobe %4, %5 region(s), trigger %6, %7 frames after")
-             .arg(r["rate"].toString(), r["size"].toString(), r["shutter"].toString(), r["strobe"].toString())
-             .arg(r["regions"].toInt())
-             .arg(r["trigger"].toString())
-             .arg(r["postFrames"].toInt()));
+    line("record mode", RecordModeLine(r));
     line("gain", o["gain"].toString());
     line("gamma", o["gamma"].toString());
     line("white balance", QStringLiteral("%1 (R %2 G %3 B %4)")
@@ -127,9 +139,11 @@ void PrintText(const QJsonObject& o) {
     for (const QJsonValue& value : o["regionCounts"].toArray()) {
         const QJsonObject region = value.toObject();
         const QString name = QStringLiteral("region %1").arg(region["region"].toInt());
-        line(qPrintable(name), QStringLiteral("%1 of %2 frames")
+        const int trigger = region["triggerFrame"].toInt();
+        line(qPrintable(name), QStringLiteral("%1 of %2 frames, trigger %3")
                                    .arg(region["recorded"].toInt())
-                                   .arg(region["capacity"].toInt()));
+                                   .arg(region["capacity"].toInt())
+                                   .arg(trigger < 0 ? QStringLiteral("none") : QStringLiteral("at frame %1").arg(trigger)));
     }
 }
 
@@ -137,6 +151,7 @@ int SimpleCommand(CtlSession& session, const QStringList& args, const char* name
     QCommandLineParser parser;
     int status = kExitOk;
     if (!ParseCommandOptions(parser, CommandNamed(name), args, 0, 0, status)) return status;
+    if ((status = session.Connect()) != kExitOk) return status;
     return session.Run(send) ? kExitOk : session.FailureStatus();
 }
 } // namespace
@@ -147,9 +162,15 @@ int CmdInfo(CtlSession& session, ConsoleUi&, const QStringList& args) {
     parser.addOption(json);
     int status = kExitOk;
     if (!ParseCommandOptions(parser, CommandNamed("info"), args, 0, 0, status)) return status;
-    // As the main window's "Date/Time" does: the TIME reply hands the camera's clock over.
+    if ((status = session.Connect()) != kExitOk) return status;
+    // As the main window's "Date/Time" does: the TIME reply hands the camera's clock over; the
+    // trigger positions are asked as the browser does.
     g_blnTimeDialogPending = true;
-    if (!session.Run(RequestTIME)) return session.FailureStatus();
+    if (!session.Run([] {
+            RequestTIME();
+            RequestPTRG();
+        }))
+        return session.FailureStatus();
     const QJsonObject readOut = ReadOut(session);
     if (parser.isSet(json))
         std::printf("%s", QJsonDocument(readOut).toJson(QJsonDocument::Indented).constData());
@@ -195,6 +216,11 @@ int CmdRecordMode(CtlSession& session, ConsoleUi&, const QStringList& args) {
         std::fprintf(stderr, "zrkctl record-mode: --regions and --post take whole numbers\n");
         return kExitUsage;
     }
+    if (const QString wrong = CheckRecordWords(choice); !wrong.isEmpty()) {
+        std::fprintf(stderr, "zrkctl record-mode: %s\n", qPrintable(wrong));
+        return kExitUsage;
+    }
+    if ((status = session.Connect()) != kExitOk) return status;
     const RecordChoiceResult result = ResolveRecordChoice(choice, g_RecMode, g_lngMemSize);
     if (!result.mode) {
         std::fprintf(stderr, "Record Setup: %s\n", qPrintable(result.error));
@@ -207,6 +233,7 @@ int CmdRecordMode(CtlSession& session, ConsoleUi&, const QStringList& args) {
         std::fprintf(stderr, "Record Setup: the camera did not take the record mode\n");
         return kExitFailed;
     }
+    std::printf("%s\n", qPrintable(RecordModeLine(RecordModeJson(g_RecMode))));
     return kExitOk;
 }
 
@@ -214,6 +241,7 @@ int CmdStart(CtlSession& session, ConsoleUi&, const QStringList& args) {
     QCommandLineParser parser;
     int status = kExitOk;
     if (!ParseCommandOptions(parser, CommandNamed("start"), args, 0, 0, status)) return status;
+    if ((status = session.Connect()) != kExitOk) return status;
     // As the console's "Start": live output ends before recording starts.
     if (g_lngCamMode == 1 && !session.Run([] { SendMODE(0); })) return session.FailureStatus();
     return session.Run(SendRCST) ? kExitOk : session.FailureStatus();
@@ -254,6 +282,12 @@ int CmdWait(CtlSession& session, ConsoleUi&, const QStringList& args) {
         return kExitUsage;
     }
     const bool full = what == QLatin1String("full");
+    if ((status = session.Connect()) != kExitOk) return status;
+    if (r > g_RecMode.Partition) {
+        std::fprintf(stderr, "zrkctl wait: the camera has %d region(s); there is no region %d\n",
+                     g_RecMode.Partition + 1, r + 1);
+        return kExitFailed;
+    }
     auto reached = [&] {
         if (!session.ChannelIdle()) return false;
         if (full) {

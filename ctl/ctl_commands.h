@@ -1,5 +1,6 @@
-// The commands of zrkctl. Each takes the arguments after its name, runs against the connected
-// session (the export needs none) and returns an exit status (ctl_session.h).
+// The commands of zrkctl. Each takes the arguments after its name, checks them, then connects the
+// session if it needs the camera (session.Connect()) and returns an exit status (ctl_session.h).
+// A new command is one function and one row of CtlCommands().
 #pragma once
 
 #include "ctl/ctl_session.h"
@@ -10,7 +11,6 @@ struct CtlCommand {
     const char* name;
     const char* synopsis; // arguments, for the usage text
     const char* summary;
-    bool needsCamera;
     int (*run)(CtlSession& session, ConsoleUi& ui, const QStringList& args);
 };
 

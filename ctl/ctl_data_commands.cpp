@@ -1,12 +1,11 @@
-// download, live and export.
+// live and export.
 #include "base/shared_state.h"
 #include "ctl/ctl_commands.h"
+#include "ctl/ctl_signals.h"
 #include "playback/export_run.h"
 #include "playback/playback_state.h"
 #include "protocol/command_set.h"
 #include "transfer/live_stats.h"
-#include "transfer/save_range.h"
-#include "transfer/thumbnail_table.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -30,58 +29,6 @@ int Seconds(const QCommandLineParser& parser, const QCommandLineOption& option, 
 }
 } // namespace
 
-int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args) {
-    QCommandLineParser parser;
-    const QCommandLineOption id(QStringLiteral("id"),
-                                QStringLiteral("The recording's ID number (default 0)."), QStringLiteral("N"),
-                                QStringLiteral("0"));
-    const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     QStringLiteral("Seconds the download may take (default 600)."),
-                                     QStringLiteral("S"), QStringLiteral("600"));
-    parser.addOptions({id, timeout});
-    parser.addPositionalArgument(QStringLiteral("REGION"), QStringLiteral("Region 1 to 4."));
-    parser.addPositionalArgument(QStringLiteral("FIRST"), QStringLiteral("First frame, 0 = first recorded."));
-    parser.addPositionalArgument(QStringLiteral("LAST"), QStringLiteral("Last frame."));
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file to write."));
-    int status = kExitOk;
-    if (!ParseCommandOptions(parser, CommandNamed("download"), args, 4, 4, status)) return status;
-    const QStringList pos = parser.positionalArguments();
-    int region = 0, first = 0, last = 0, idNumber = 0, seconds = 0;
-    if (!ToInt(pos[0], region) || !ToInt(pos[1], first) || !ToInt(pos[2], last) ||
-        !ToInt(parser.value(id), idNumber) || idNumber < 0 || idNumber > 32767) {
-        std::fprintf(stderr, "zrkctl download: REGION, FIRST, LAST and --id take whole numbers\n");
-        return kExitUsage;
-    }
-    if ((status = Seconds(parser, timeout, seconds)) != kExitOk) return status;
-    if (region < 1 || region > g_RecMode.Partition + 1 || region > 4) {
-        std::fprintf(stderr, "Download: the camera has %d region(s); there is no region %d\n",
-                     g_RecMode.Partition + 1, region);
-        return kExitFailed;
-    }
-    const int r = region - 1;
-    const int32_t recorded = g_RegionFrames[std::size_t(r)].Recorded;
-    if (recorded <= 0 || first < 0 || first > last || last >= recorded) {
-        std::fprintf(stderr, "Download: region %d holds frames 0 to %d; %d to %d is not a range of them\n",
-                     region, recorded - 1, first, last);
-        return kExitFailed;
-    }
-    const int32_t trigger = TriggerFrameNumber(recorded, g_lngTrigPos[std::size_t(r)]);
-    ui.fileAnswer = QFileInfo(pos[3]).absoluteFilePath();
-    const int failuresBefore = ui.failures();
-    // The offset counts back from the region's end, its last frame being 1.
-    if (!SaveRange(r, recorded - first, last - first + 1, static_cast<int16_t>(idNumber),
-                   TriggerOffsetIn(trigger, first, last)))
-        return ui.failures() != failuresBefore ? kExitFailed : session.FailureStatus();
-    const bool done =
-        session.WaitFor([&] { return !DownloadBusy() && session.ChannelIdle(); }, seconds * 1000);
-    if (done) return kExitOk;
-    if (session.timedOut()) {
-        std::fprintf(stderr, "Download: not finished within %d s\n", seconds);
-        return kExitTimedOut;
-    }
-    return session.FailureStatus();
-}
-
 int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
     QCommandLineParser parser;
     const QCommandLineOption frames(QStringLiteral("frames"), QStringLiteral("Frames to receive."),
@@ -98,6 +45,7 @@ int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
         return kExitUsage;
     }
     if ((status = Seconds(parser, timeout, seconds)) != kExitOk) return status;
+    if ((status = session.Connect()) != kExitOk) return status;
     if (g_lngRunState == 1) {
         std::fprintf(stderr, "Live: the camera is recording\n");
         return kExitFailed;
@@ -112,9 +60,9 @@ int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
         seconds * 1000);
     const double elapsed = std::max<qint64>(clock.elapsed(), 1) / 1000.0;
     const LiveStats after = LiveCounters();
-    const bool lost = !session.Connected();
-    // Live output is ended however the count went, unless the camera is gone.
-    const bool stopped = lost || session.Run([] {
+    const bool timedOut = session.timedOut();
+    // Live output is ended however the count went (a signal included), unless the camera is gone.
+    const bool stopped = session.Tidy([] {
         SendLVSP();
         SendMODE(0);
     });
@@ -123,8 +71,14 @@ int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
                 static_cast<unsigned long long>(shown), elapsed, shown / elapsed,
                 (after.bytesReceived - before.bytesReceived) / elapsed / 1e6,
                 static_cast<unsigned long long>(after.framesDropped - before.framesDropped));
+    std::fflush(stdout);
+    if (const int signal = StopSignal()) {
+        std::fprintf(stderr, "interrupted: live output %s after %llu frames\n", stopped ? "stopped" : "left running",
+                     static_cast<unsigned long long>(shown));
+        return StopStatus(signal);
+    }
     if (!got) {
-        if (session.timedOut()) {
+        if (timedOut && session.Clean()) {
             std::fprintf(stderr, "Live: %d frames did not arrive within %d s\n", count, seconds);
             return kExitTimedOut;
         }
@@ -157,6 +111,14 @@ int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
         std::fprintf(stderr, "zrkctl export: give either --avi OUT or --bmp DIR\n");
         return kExitUsage;
     }
+    if (parser.isSet(avi) && parser.isSet(interval)) {
+        std::fprintf(stderr, "zrkctl export: --interval is for bitmaps; a movie takes every frame\n");
+        return kExitUsage;
+    }
+    if (parser.isSet(bmp) && parser.isSet(rate)) {
+        std::fprintf(stderr, "zrkctl export: --rate is for movies\n");
+        return kExitUsage;
+    }
     int movieRate = 0, step = 0;
     if (!ToInt(parser.value(rate), movieRate) || !ToInt(parser.value(interval), step)) {
         std::fprintf(stderr, "zrkctl export: --rate and --interval take whole numbers\n");
@@ -164,6 +126,7 @@ int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
     }
 
     PlaybackState& state = Playback();
+    ui.subject = QFileInfo(parser.positionalArguments()[0]).absoluteFilePath();
     const OpenCheck check = ReadDataFile(parser.positionalArguments()[0], state.file);
     if (!check.message.isEmpty()) {
         ui.MessageBox(QStringLiteral("Play Control"), check.message, MsgIcon::Information, MsgButtons::Ok);
@@ -189,6 +152,7 @@ int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
             return kExitUsage;
         }
         ui.fileAnswer = QFileInfo(parser.value(avi)).absoluteFilePath();
+        ui.subject = ui.fileAnswer;
         ExportAvi(first, last, movieRate);
     } else {
         if (step < 1) {
@@ -202,7 +166,14 @@ int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
             return kExitFailed;
         }
         state.exportFolder = QDir(folder).absolutePath() + QDir::separator();
+        ui.subject = folder;
         ExportBitmapSequence(first, last, step);
+    }
+    // A stop signal is the export's Cancel: a movie is finished with the frames written so far.
+    if (const int signal = StopSignal()) {
+        ui.EndLine();
+        std::fprintf(stderr, "interrupted: %s holds the frames written so far\n", qPrintable(ui.subject));
+        return StopStatus(signal);
     }
     return ui.failures() == failuresBefore ? kExitOk : kExitFailed;
 }

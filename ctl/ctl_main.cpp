@@ -1,9 +1,10 @@
 // zrkctl: scripted acquisition with the program's own core and no windows on screen.
 //   zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS...]
+// The three options may come anywhere on the line, before or after the command.
 #include "ctl/ctl_commands.h"
+#include "ctl/ctl_signals.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,13 +12,18 @@
 
 namespace {
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS]\n"
-                 "Drives a ZRK-1 camera from scripts. The camera address and ports come from --camera,\n"
-                 "else from Zrk1.ini beside the program. Every message the program would show goes to\n"
-                 "standard error; the exit status is 0 on success, 1 when the camera or the program\n"
-                 "refused or failed, 2 for a wrong command line, 3 when there is no camera or it was\n"
-                 "lost, 4 when a wait ran out of time.\n\nCommands (COMMAND --help for each):\n");
+    std::fprintf(
+        out,
+        "Usage: zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS]\n"
+        "       zrkctl --help | --version\n"
+        "Drives a ZRK-1 camera from scripts. The camera address and ports come from --camera,\n"
+        "else from Zrk1.ini beside the program. The camera serves one client at a time.\n"
+        "Options may come before or after the command. Every message the program would show goes\n"
+        "to standard error. Exit status: 0 only when the command did all it was asked (a download:\n"
+        "every byte written, synced, and the camera's closing reply in), 1 when the camera or the\n"
+        "program refused or failed, 2 for a wrong command line, 3 when there is no camera, it was\n"
+        "lost or stopped answering, 4 when a --timeout ran out, 128+N on signal N (SIGINT, SIGTERM,\n"
+        "SIGHUP).\n\nCommands (COMMAND --help for each):\n");
     for (const CtlCommand& c : CtlCommands())
         std::fprintf(out, "  %-12s %s\n%17s%s\n", c.name, c.synopsis, "", c.summary);
 }
@@ -36,9 +42,68 @@ bool ParseCamera(const QString& text, CameraAddress& address) {
     }
     return true;
 }
+
+struct GlobalOptions {
+    CameraAddress camera;
+    int connectTimeoutMs = 20000;
+    bool trace = false;
+};
+
+// Takes zrkctl's own options out of args, wherever they are. kExitOk or kExitUsage.
+int TakeGlobalOptions(QStringList& args, GlobalOptions& options) {
+    for (qsizetype i = 0; i < args.size();) {
+        const QString a = args[i];
+        QString value;
+        const bool takesValue = a == QLatin1String("--camera") || a == QLatin1String("--connect-timeout");
+        if (a == QLatin1String("--trace")) {
+            options.trace = true;
+            args.removeAt(i);
+            continue;
+        }
+        if (!takesValue) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            std::fprintf(stderr, "zrkctl: %s needs a value\n", qPrintable(a));
+            return kExitUsage;
+        }
+        value = args[i + 1];
+        args.remove(i, 2);
+        if (a == QLatin1String("--camera")) {
+            if (!ParseCamera(value, options.camera)) {
+                std::fprintf(stderr, "zrkctl: --camera takes HOST[:COMMANDPORT[:DATAPORT]]\n");
+                return kExitUsage;
+            }
+        } else {
+            bool ok = false;
+            const int seconds = value.toInt(&ok);
+            if (!ok || seconds < 1) {
+                std::fprintf(stderr, "zrkctl: --connect-timeout takes a number of seconds\n");
+                return kExitUsage;
+            }
+            options.connectTimeoutMs = seconds * 1000;
+        }
+    }
+    return kExitOk;
+}
+
+// The command is the first word that names one; every other word belongs to it.
+const CtlCommand* TakeCommand(QStringList& args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i].startsWith(QLatin1Char('-'))) continue;
+        for (const CtlCommand& c : CtlCommands())
+            if (args[i] == QLatin1String(c.name)) {
+                args.removeAt(i);
+                return &c;
+            }
+    }
+    return nullptr;
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    InstallStopSignals();
     // Nothing is ever shown: the windows behind the core live off screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt's own remarks about the off-screen platform are no business of a script (--trace shows them).
@@ -48,68 +113,45 @@ int main(int argc, char** argv) {
         });
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zrkctl"));
+    QApplication::setApplicationVersion(QStringLiteral(ZRK_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
     QStringList args = QCoreApplication::arguments().mid(1);
-    CameraAddress camera;
-    int connectTimeoutMs = 20000;
-    bool trace = false;
-    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
-        const QString option = args.takeFirst();
-        if (option == QLatin1String("--help")) {
+    GlobalOptions options;
+    if (const int status = TakeGlobalOptions(args, options); status != kExitOk) return status;
+    const CtlCommand* command = TakeCommand(args);
+    if (!command) {
+        if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
             PrintUsage(stdout);
             return kExitOk;
-        } else if (option == QLatin1String("--trace")) {
-            trace = true;
-        } else if (option == QLatin1String("--camera") && !args.isEmpty()) {
-            if (!ParseCamera(args.takeFirst(), camera)) {
-                std::fprintf(stderr, "zrkctl: --camera takes HOST[:COMMANDPORT[:DATAPORT]]\n");
-                return kExitUsage;
-            }
-        } else if (option == QLatin1String("--connect-timeout") && !args.isEmpty()) {
-            bool ok = false;
-            const int seconds = args.takeFirst().toInt(&ok);
-            if (!ok || seconds < 1) {
-                std::fprintf(stderr, "zrkctl: --connect-timeout takes a number of seconds\n");
-                return kExitUsage;
-            }
-            connectTimeoutMs = seconds * 1000;
-        } else {
-            std::fprintf(stderr, "zrkctl: unknown option %s\n\n", qPrintable(option));
-            PrintUsage(stderr);
-            return kExitUsage;
         }
-    }
-    if (args.isEmpty()) {
-        PrintUsage(stderr);
-        return kExitUsage;
-    }
-    const QString name = args.takeFirst();
-    const CtlCommand* command = nullptr;
-    for (const CtlCommand& c : CtlCommands())
-        if (name == QLatin1String(c.name)) command = &c;
-    if (!command) {
-        std::fprintf(stderr, "zrkctl: unknown command \"%s\"\n\n", qPrintable(name));
+        if (args.size() == 1 && args[0] == QLatin1String("--version")) {
+            std::printf("zrkctl %s\n", ZRK_VERSION);
+            return kExitOk;
+        }
+        if (args.isEmpty())
+            std::fprintf(stderr, "zrkctl: no command given\n\n");
+        else
+            std::fprintf(stderr, "zrkctl: unknown command or option \"%s\"\n\n", qPrintable(args.first()));
         PrintUsage(stderr);
         return kExitUsage;
     }
 
     ConsoleUi ui;
-    ui.showTrace = trace;
+    ui.showTrace = options.trace;
     SetUi(&ui);
     int status;
     {
-        CtlSession session(ui);
-        // A command's own --help needs no camera.
-        const bool help = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
-        if (command->needsCamera && !help) {
-            status = session.Connect(camera, connectTimeoutMs);
-            if (status != kExitOk) {
-                SetUi(nullptr);
-                return status;
-            }
-        }
+        CtlSession session(ui, options.camera, options.connectTimeoutMs);
         status = command->run(session, ui, args);
+        // Whatever the command concluded, a message or a dropped link on the way fails it.
+        if (status == kExitOk && !session.Clean()) status = session.FailureStatus();
+        if (const int signal = StopSignal(); signal != 0 && status < 128) {
+            ui.EndLine();
+            std::fprintf(stderr, "zrkctl: interrupted by signal %d\n", signal);
+            status = StopStatus(signal);
+        }
+        if (status == kExitNoCamera) session.ReportConnection();
     }
     SetUi(nullptr);
     return status;

@@ -1,6 +1,10 @@
 // zrkctl's connection to the camera: the program's own start-up, main window supervisor, command
 // channel, reply handlers and data-port receiver, run without a display. Commands are sent with
 // the program's senders and waited for by running the event loop until the channel is idle.
+//
+// A command succeeds only on positive evidence: any failure message shown since start-up, any
+// drop of either link (even one the supervisor silently reconnects) and any stop signal end every
+// later wait at once, and main turns a command's success into a failure if one came meanwhile.
 #pragma once
 
 #include "ctl/console_ui.h"
@@ -15,45 +19,65 @@ struct CameraAddress {
     int dataPort = 0;
 };
 
-// Exit statuses a script can tell apart.
+// Exit statuses a script can tell apart; a stop signal gives 128 + the signal (ctl_signals.h).
 enum ExitStatus {
     kExitOk = 0,
     kExitFailed = 1,   // the camera or the program refused or failed; the message says why
     kExitUsage = 2,    // the command line is wrong
-    kExitNoCamera = 3, // no connection, or the connection was lost
-    kExitTimedOut = 4, // a wait ran past its limit
+    kExitNoCamera = 3, // no connection, or the connection was lost or timed out
+    kExitTimedOut = 4, // a wait of zrkctl's own (--timeout) ran past its limit
 };
 
 class CtlSession {
 public:
-    explicit CtlSession(ConsoleUi& ui);
+    CtlSession(ConsoleUi& ui, const CameraAddress& address, int connectTimeoutMs);
     ~CtlSession();
 
-    // Starts the program's core with the settings file Zrk1.ini beside the executable, then
-    // connects and waits for the read-out. kExitOk, or why not (the message is already out).
-    int Connect(const CameraAddress& address, int timeoutMs);
+    // Starts the program's core with the settings file Zrk1.ini beside the executable, connects and
+    // waits for the read-out. Called by each command once its arguments are checked. kExitOk, or
+    // why not (the message is already out, naming the address).
+    int Connect();
+    // Unticks "Connect" (ends any transfer, closes both links); safe to call twice.
+    void Close();
 
-    // Runs the event loop until done() holds (true), the connection is lost or a failure message
-    // is shown (false), or timeoutMs passes (false, timedOut set).
+    // Runs the event loop until done() holds (true); or a failure message, a link drop or a stop
+    // signal came (false); or timeoutMs passed (false, timedOut set).
     bool WaitFor(const std::function<bool()>& done, int timeoutMs);
     // Sends through send() and waits until the command channel has nothing queued or in flight.
-    // False when a failure message was shown or the connection was lost.
-    bool Run(const std::function<void()>& send, int timeoutMs = 60000);
+    // The channel's own command time-out ends a silent camera first, with its message.
+    bool Run(const std::function<void()>& send);
+    // As Run, for tidying up after a stop signal or a time-out: the signal does not end it.
+    bool Tidy(const std::function<void()>& send);
 
     bool ChannelIdle() const;
     bool Connected() const;
-    // "Connect" is still ticked: connected, or the supervisor is reconnecting.
-    bool ConnectTicked() const;
     bool timedOut() const { return m_timedOut; }
-    // The exit status of the last failure seen (failure message or lost connection).
+    // No failure message and no link drop so far.
+    bool Clean() const;
+    int LinkDrops() const { return m_drops; }
+    // The exit status of the failure seen (failure message, drop, lost connection).
     int FailureStatus() const;
+    // "HOST:PORT" of the command port.
+    QString Where() const;
+    // Says on standard error what happened to the connection, once (main calls it for status 3).
+    void ReportConnection();
+
+    // The camera's closing "226" of the current download has been handled.
+    bool Saw226() const;
+    void Forget226();
 
     // The camera's clock as read at connection, invalid when it gave none.
     QDateTime cameraClock;
 
 private:
     ConsoleUi& m_ui;
+    CameraAddress m_address;
+    int m_connectTimeoutMs;
     bool m_started = false;
+    bool m_connected = false; // the read-out completed
+    bool m_linked = false;    // the command link came up at least once
+    bool m_reported = false;
     bool m_timedOut = false;
-    bool m_everConnected = false;
+    bool m_stoppable = true;
+    int m_drops = 0;
 };

@@ -13,11 +13,11 @@
 struct RecordChoice {
     QString rate;    // a frame-rate or slow-rate caption; empty keeps the camera's
     QString size;    // "200x200" ...; empty keeps the camera's (or the rate's)
-    QString shutter; // a shutter caption; empty takes the first entry when speed or size change
+    QString shutter; // a shutter caption; empty keeps the camera's where the list offers it
     QString strobe;  // "Not Use", "Delay0" ... "Delay7"
-    int regions = 0; // 1 to 4; 0 keeps the camera's
+    int regions = -1; // 1 to 4; -1 keeps the camera's
     QString trigger; // "start", "center", "end"; empty keeps the camera's
-    int post = -1;   // frames after a centred trigger; -1: half the region
+    int post = -1;   // frames after a centred trigger; -1: the camera's if it fits, else half the region
 };
 
 struct RecordChoiceResult {
@@ -28,3 +28,6 @@ struct RecordChoiceResult {
 // current: the camera's record mode; memCode: its memory size code (for region capacity).
 RecordChoiceResult ResolveRecordChoice(const RecordChoice& choice, const RecordMode& current,
                                        int32_t memCode);
+
+// The words of the choice, checked before any camera is asked: empty, or what is wrong.
+QString CheckRecordWords(const RecordChoice& choice);
