@@ -48,14 +48,15 @@ QString PartNumber(const char* prefix, int16_t version) {
 }
 
 QJsonObject RecordModeJson(const RecordMode& m) {
-    return QJsonObject{{"rate", RateCaption(m)},
-                       {"size", Caption(std::array<const char*, 4>{"200x200", "256x256", "512x256", "512x512"},
-                                        m.ImageSize)},
-                       {"shutter", ShutterCaption(m)},
-                       {"strobe", Caption(kStrobeCaptions, m.StrobeDelay)},
-                       {"regions", m.Partition + 1},
-                       {"trigger", Caption(kTrigModeCaptions, m.TrigMode)},
-                       {"postFrames", m.PostCount}};
+    return QJsonObject{
+        {"rate", RateCaption(m)},
+        {"size",
+         Caption(std::array<const char*, 4>{"200x200", "256x256", "512x256", "512x512"}, m.ImageSize)},
+        {"shutter", ShutterCaption(m)},
+        {"strobe", Caption(kStrobeCaptions, m.StrobeDelay)},
+        {"regions", m.Partition + 1},
+        {"trigger", Caption(kTrigModeCaptions, m.TrigMode)},
+        {"postFrames", m.PostCount}};
 }
 
 QString RecordModeLine(const QJsonObject& r) {
@@ -140,10 +141,11 @@ void PrintText(const QJsonObject& o) {
         const QJsonObject region = value.toObject();
         const QString name = QStringLiteral("region %1").arg(region["region"].toInt());
         const int trigger = region["triggerFrame"].toInt();
-        line(qPrintable(name), QStringLiteral("%1 of %2 frames, trigger %3")
-                                   .arg(region["recorded"].toInt())
-                                   .arg(region["capacity"].toInt())
-                                   .arg(trigger < 0 ? QStringLiteral("none") : QStringLiteral("at frame %1").arg(trigger)));
+        line(qPrintable(name),
+             QStringLiteral("%1 of %2 frames, trigger %3")
+                 .arg(region["recorded"].toInt())
+                 .arg(region["capacity"].toInt())
+                 .arg(trigger < 0 ? QStringLiteral("none") : QStringLiteral("at frame %1").arg(trigger)));
     }
 }
 

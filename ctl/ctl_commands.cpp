@@ -6,8 +6,7 @@
 const QList<CtlCommand>& CtlCommands() {
     static const QList<CtlCommand> commands{
         {"info", "[--json]",
-         "The camera's read-out: clock, versions, memory, network, record mode, regions, triggers.",
-         CmdInfo},
+         "The camera's read-out: clock, versions, memory, network, record mode, regions, triggers.", CmdInfo},
         {"record-mode",
          "[--rate R] [--size S] [--shutter X] [--strobe D] [--regions N] [--trigger T] [--post N]",
          "Sets the record mode by the record dialog's rules, keeping what is not named; prints it.",

@@ -73,8 +73,8 @@ int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
                 static_cast<unsigned long long>(after.framesDropped - before.framesDropped));
     std::fflush(stdout);
     if (const int signal = StopSignal()) {
-        std::fprintf(stderr, "interrupted: live output %s after %llu frames\n", stopped ? "stopped" : "left running",
-                     static_cast<unsigned long long>(shown));
+        std::fprintf(stderr, "interrupted: live output %s after %llu frames\n",
+                     stopped ? "stopped" : "left running", static_cast<unsigned long long>(shown));
         return StopStatus(signal);
     }
     if (!got) {

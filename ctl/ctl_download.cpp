@@ -37,7 +37,9 @@ struct Request {
 // "106 of 537 MB"
 QString Amount(int64_t written, int64_t total) {
     const int decimals = total < 10'000'000 ? 1 : 0;
-    return QStringLiteral("%1 of %2 MB").arg(written / 1e6, 0, 'f', decimals).arg(total / 1e6, 0, 'f', decimals);
+    return QStringLiteral("%1 of %2 MB")
+        .arg(written / 1e6, 0, 'f', decimals)
+        .arg(total / 1e6, 0, 'f', decimals);
 }
 
 int64_t SizeOf(const QString& path) {
@@ -81,13 +83,15 @@ bool SyncPath(const QString& path) {
 
 int ParseDownload(const QStringList& args, Request& r) {
     QCommandLineParser parser;
-    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("The recording's ID number (default 0)."),
-                                QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption id(QStringLiteral("id"),
+                                QStringLiteral("The recording's ID number (default 0)."), QStringLiteral("N"),
+                                QStringLiteral("0"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Seconds the download may take (default 600)."),
                                      QStringLiteral("S"), QStringLiteral("600"));
-    const QCommandLineOption overwrite(QStringLiteral("overwrite"),
-                                       QStringLiteral("Replaces FILE if it exists (once the download is whole)."));
+    const QCommandLineOption overwrite(
+        QStringLiteral("overwrite"),
+        QStringLiteral("Replaces FILE if it exists (once the download is whole)."));
     parser.addOptions({id, timeout, overwrite});
     parser.addPositionalArgument(QStringLiteral("REGION"), QStringLiteral("Region 1 to 4."));
     parser.addPositionalArgument(QStringLiteral("FIRST"), QStringLiteral("First frame, 0 = first recorded."));
@@ -125,7 +129,8 @@ int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args) {
         return kExitFailed;
     }
     if (!QFileInfo(QFileInfo(r.target).absolutePath()).isDir()) {
-        std::fprintf(stderr, "Download: there is no folder %s\n", qPrintable(QFileInfo(r.target).absolutePath()));
+        std::fprintf(stderr, "Download: there is no folder %s\n",
+                     qPrintable(QFileInfo(r.target).absolutePath()));
         return kExitFailed;
     }
     if (const int status = session.Connect(); status != kExitOk) return status;
@@ -166,8 +171,8 @@ int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args) {
     // The offset counts back from the region's end, its last frame being 1.
     const bool queued =
         SaveRange(region, recorded - r.first, count, static_cast<int16_t>(r.idNumber), triggerOffset);
-    const bool done = queued && session.WaitFor([&] { return !DownloadBusy() && session.ChannelIdle(); },
-                                                r.seconds * 1000);
+    const bool done =
+        queued && session.WaitFor([&] { return !DownloadBusy() && session.ChannelIdle(); }, r.seconds * 1000);
     if (const int signal = StopSignal()) {
         ui.EndLine();
         SayKept(session, r, total, "interrupted");

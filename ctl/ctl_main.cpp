@@ -13,17 +13,16 @@
 namespace {
 void PrintUsage(std::FILE* out) {
     std::fprintf(
-        out,
-        "Usage: zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS]\n"
-        "       zrkctl --help | --version\n"
-        "Drives a ZRK-1 camera from scripts. The camera address and ports come from --camera,\n"
-        "else from Zrk1.ini beside the program. The camera serves one client at a time.\n"
-        "Options may come before or after the command. Every message the program would show goes\n"
-        "to standard error. Exit status: 0 only when the command did all it was asked (a download:\n"
-        "every byte written, synced, and the camera's closing reply in), 1 when the camera or the\n"
-        "program refused or failed, 2 for a wrong command line, 3 when there is no camera, it was\n"
-        "lost or stopped answering, 4 when a --timeout ran out, 128+N on signal N (SIGINT, SIGTERM,\n"
-        "SIGHUP).\n\nCommands (COMMAND --help for each):\n");
+        out, "Usage: zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS]\n"
+             "       zrkctl --help | --version\n"
+             "Drives a ZRK-1 camera from scripts. The camera address and ports come from --camera,\n"
+             "else from Zrk1.ini beside the program. The camera serves one client at a time.\n"
+             "Options may come before or after the command. Every message the program would show goes\n"
+             "to standard error. Exit status: 0 only when the command did all it was asked (a download:\n"
+             "every byte written, synced, and the camera's closing reply in), 1 when the camera or the\n"
+             "program refused or failed, 2 for a wrong command line, 3 when there is no camera, it was\n"
+             "lost or stopped answering, 4 when a --timeout ran out, 128+N on signal N (SIGINT, SIGTERM,\n"
+             "SIGHUP).\n\nCommands (COMMAND --help for each):\n");
     for (const CtlCommand& c : CtlCommands())
         std::fprintf(out, "  %-12s %s\n%17s%s\n", c.name, c.synopsis, "", c.summary);
 }

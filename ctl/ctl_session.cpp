@@ -41,7 +41,7 @@ frmMain* MainWindow() {
     return Supervisor() ? Supervisor()->window() : nullptr;
 }
 
-// The channel's command time-out (tests shorten it through ZRKCTL_COMMAND_TIMEOUT_MS).
+// The channel's command time-out (tests shorten it and the data time-out through ZRKCTL_CHANNEL_TIMEOUT_MS).
 int CommandTimeOutMs() {
     return Supervisor() ? Supervisor()->tmrComTimeOut->interval() : 60000;
 }
@@ -101,6 +101,9 @@ void CtlSession::ReportConnection() {
     m_reported = true;
     if (!m_linked)
         std::fprintf(stderr, "zrkctl: cannot connect to the camera at %s\n", qPrintable(Where()));
+    else if (m_ui.lastMessage().contains(QLatin1String("Time out")))
+        std::fprintf(stderr, "zrkctl: the camera at %s stopped answering; the connection was closed\n",
+                     qPrintable(Where()));
     else if (!m_connected)
         std::fprintf(stderr,
                      "zrkctl: the camera at %s closed the connection before its read-out; it serves one "
@@ -137,8 +140,10 @@ int CtlSession::Connect() {
 
     frmMain* w = MainWindow();
     if (!w) return kExitFailed;
-    if (const int ms = qEnvironmentVariableIntValue("ZRKCTL_COMMAND_TIMEOUT_MS"); ms > 0)
+    if (const int ms = qEnvironmentVariableIntValue("ZRKCTL_CHANNEL_TIMEOUT_MS"); ms > 0) {
         Supervisor()->tmrComTimeOut->setInterval(ms);
+        Supervisor()->tmrDataTimeOut->setInterval(ms);
+    }
     if (m_ui.showTrace) g_blnDebug = true; // every trace line of the program goes to standard error
     w->chkTCPConnect->setChecked(true);
     // Connected: the read-out's last reply enabled "Record"/"Play" and nothing is left queued.

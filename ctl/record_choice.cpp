@@ -128,7 +128,8 @@ RecordChoiceResult ResolveRecordChoice(const RecordChoice& choice, const RecordM
 QString CheckRecordWords(const RecordChoice& choice) {
     const QStringList rates = RateList(0) + RateList(1);
     if (!choice.rate.isEmpty() && IndexOf(rates, choice.rate) < 0)
-        return QStringLiteral("unknown frame rate \"%1\" (one of %2)").arg(choice.rate, rates.join(QStringLiteral(", ")));
+        return QStringLiteral("unknown frame rate \"%1\" (one of %2)")
+            .arg(choice.rate, rates.join(QStringLiteral(", ")));
     if (!choice.size.isEmpty() && IndexOf(kSizeList, choice.size) < 0)
         return QStringLiteral("unknown image size \"%1\" (one of %2)")
             .arg(choice.size, kSizeList.join(QStringLiteral(", ")));
@@ -145,7 +146,8 @@ QString CheckRecordWords(const RecordChoice& choice) {
     if (choice.regions != -1 && (choice.regions < 1 || choice.regions > 4))
         return QStringLiteral("--regions takes 1 to 4");
     if (!choice.trigger.isEmpty() &&
-        IndexOf({QStringLiteral("start"), QStringLiteral("center"), QStringLiteral("end")}, choice.trigger) < 0)
+        IndexOf({QStringLiteral("start"), QStringLiteral("center"), QStringLiteral("end")}, choice.trigger) <
+            0)
         return QStringLiteral("--trigger takes start, center or end");
     return {};
 }

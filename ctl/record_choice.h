@@ -11,13 +11,13 @@
 #include <optional>
 
 struct RecordChoice {
-    QString rate;    // a frame-rate or slow-rate caption; empty keeps the camera's
-    QString size;    // "200x200" ...; empty keeps the camera's (or the rate's)
-    QString shutter; // a shutter caption; empty keeps the camera's where the list offers it
-    QString strobe;  // "Not Use", "Delay0" ... "Delay7"
+    QString rate;     // a frame-rate or slow-rate caption; empty keeps the camera's
+    QString size;     // "200x200" ...; empty keeps the camera's (or the rate's)
+    QString shutter;  // a shutter caption; empty keeps the camera's where the list offers it
+    QString strobe;   // "Not Use", "Delay0" ... "Delay7"
     int regions = -1; // 1 to 4; -1 keeps the camera's
-    QString trigger; // "start", "center", "end"; empty keeps the camera's
-    int post = -1;   // frames after a centred trigger; -1: the camera's if it fits, else half the region
+    QString trigger;  // "start", "center", "end"; empty keeps the camera's
+    int post = -1;    // frames after a centred trigger; -1: the camera's if it fits, else half the region
 };
 
 struct RecordChoiceResult {
