@@ -41,7 +41,7 @@ frmMain* MainWindow() {
     return Supervisor() ? Supervisor()->window() : nullptr;
 }
 
-// The channel's command time-out (tests shorten it and the data time-out through ZRKCTL_CHANNEL_TIMEOUT_MS).
+// The channel's command time-out (Zrk1.ini's [TIMEOUT] Command).
 int CommandTimeOutMs() {
     return Supervisor() ? Supervisor()->tmrComTimeOut->interval() : 60000;
 }
@@ -140,10 +140,6 @@ int CtlSession::Connect() {
 
     frmMain* w = MainWindow();
     if (!w) return kExitFailed;
-    if (const int ms = qEnvironmentVariableIntValue("ZRKCTL_CHANNEL_TIMEOUT_MS"); ms > 0) {
-        Supervisor()->tmrComTimeOut->setInterval(ms);
-        Supervisor()->tmrDataTimeOut->setInterval(ms);
-    }
     if (m_ui.showTrace) g_blnDebug = true; // every trace line of the program goes to standard error
     w->chkTCPConnect->setChecked(true);
     // Connected: the read-out's last reply enabled "Record"/"Play" and nothing is left queued.

@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -37,19 +36,20 @@ public:
         for (const char* name : {"zrkctl", "libzrkimage.so"})
             ASSERT_TRUE(QFile::copy(bin + QLatin1Char('/') + name, folder->filePath(name))) << name;
         QFile::setPermissions(folder->filePath("zrkctl"), QFile::permissions(bin + "/zrkctl"));
+        // Short channel time-outs, so that a silent camera ends a case in moments.
+        QFile ini(folder->filePath("Zrk1.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[TIMEOUT]\r\nCommand=1500\r\nData=1500\r\n");
     }
     static void TearDownTestSuite() { folder.reset(); }
 
-    // zrkctl with a short connect time-out and short channel time-outs, not yet started.
+    // zrkctl with a short connect time-out, not yet started.
     static void Prepare(QProcess& p, const QStringList& args, const camtest::CamProcess* cam,
                         rlim_t fileLimit = 0) {
         QStringList all;
         if (cam) all << "--camera" << Address(*cam);
         all << "--connect-timeout"
             << "10" << args;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ZRKCTL_CHANNEL_TIMEOUT_MS", "1500");
-        p.setProcessEnvironment(env);
         // The signal stays at its default: zrkctl itself must make a write past the limit fail.
         p.setChildProcessModifier([fileLimit] {
             signal(SIGXFSZ, SIG_DFL);
