@@ -106,6 +106,15 @@ TEST_F(CtlFaultTest, FaultsGiveTheirStatusAndMessage) {
             EXPECT_FALSE(QFile::exists(file + ".part")) << what;
         }
     }
+
+    // A second client while another one holds the camera.
+    camtest::CamProcess cam({"--state", DemoState()});
+    ASSERT_TRUE(cam.started());
+    camtest::CamClient first;
+    ASSERT_TRUE(first.open(cam));
+    const Result r = Ctl({"info"}, &cam);
+    EXPECT_EQ(r.exit, 3) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("one client at a time")) << r.err.toStdString();
 }
 
 // SIGINT, SIGTERM and SIGHUP mid-download: 128 + the signal, the partial file kept as FILE.part
