@@ -171,8 +171,9 @@ int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args) {
     // The offset counts back from the region's end, its last frame being 1.
     const bool queued =
         SaveRange(region, recorded - r.first, count, static_cast<int16_t>(r.idNumber), triggerOffset);
-    const bool done =
-        queued && session.WaitFor([&] { return !DownloadBusy() && session.ChannelIdle(); }, r.seconds * 1000);
+    // The RQDL stays in flight for the whole transfer: --timeout is the script's own limit on it.
+    const bool done = queued && session.WaitFor([&] { return !DownloadBusy() && session.ChannelIdle(); },
+                                                r.seconds * 1000, false);
     if (const int signal = StopSignal()) {
         ui.EndLine();
         SayKept(session, r, total, "interrupted");

@@ -147,7 +147,7 @@ int CtlSession::Connect() {
         [&] {
             return Connected() && w->cmdPlay->isEnabled() && w->chkTCPConnect->isEnabled() && ChannelIdle();
         },
-        m_connectTimeoutMs);
+        m_connectTimeoutMs, false); // --connect-timeout is the script's own limit
     if (ok) {
         m_connected = true;
         return kExitOk;
@@ -162,16 +162,22 @@ int CtlSession::Connect() {
     return Connected() && m_drops == 0 ? kExitFailed : kExitNoCamera;
 }
 
-bool CtlSession::WaitFor(const std::function<bool()>& done, int timeoutMs) {
+bool CtlSession::WaitFor(const std::function<bool()>& done, int timeoutMs, bool channelFirst) {
     m_timedOut = false;
     QElapsedTimer clock;
     clock.start();
     QTimer wake; // a sleeping loop looks at the clock, the link and the signals at least this often
     wake.start(20);
-    while (!done()) {
+    for (;;) {
+        // Past the limit done() is not asked again (it may send), only the channel is waited for.
+        const bool late = clock.elapsed() >= timeoutMs;
+        if (!late && done()) break;
         if (m_stoppable && (!Clean() || StopSignal() != 0)) return false;
         if (m_started && !MainWindow()->chkTCPConnect->isChecked()) return false; // closed for good
-        if (clock.elapsed() >= timeoutMs) {
+        // A command still in flight gets the channel's own time-out first: a silent camera is
+        // reported as such (status 3), not as a wait that ran out.
+        if (late && (!(channelFirst && g_blnCmdBusy) ||
+                     clock.elapsed() >= int64_t(timeoutMs) + CommandTimeOutMs() + 5000)) {
             m_timedOut = true;
             return false;
         }
@@ -190,7 +196,7 @@ bool CtlSession::Tidy(const std::function<void()>& send) {
     if (!Connected()) return false;
     m_stoppable = false;
     send();
-    const bool ok = WaitFor([this] { return ChannelIdle(); }, 5000);
+    const bool ok = WaitFor([this] { return ChannelIdle(); }, 5000, false);
     m_stoppable = true;
     return ok;
 }

@@ -41,8 +41,9 @@ public:
     void Close();
 
     // Runs the event loop until done() holds (true); or a failure message, a link drop or a stop
-    // signal came (false); or timeoutMs passed (false, timedOut set).
-    bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+    // signal came (false); or timeoutMs passed (false, timedOut set). With channelFirst, a command
+    // in flight at that moment is given the channel's own time-out first.
+    bool WaitFor(const std::function<bool()>& done, int timeoutMs, bool channelFirst = true);
     // Sends through send() and waits until the command channel has nothing queued or in flight.
     // The channel's own command time-out ends a silent camera first, with its message.
     bool Run(const std::function<void()>& send);
