@@ -152,7 +152,10 @@ int CtlSession::Connect() {
         m_connected = true;
         return kExitOk;
     }
-    if (const int s = StopSignal()) return StopStatus(s);
+    if (const int s = StopSignal()) {
+        std::fprintf(stderr, "interrupted: no connection made to the camera at %s\n", qPrintable(Where()));
+        return StopStatus(s);
+    }
     if (m_timedOut) {
         std::fprintf(stderr, "zrkctl: no connection to the camera at %s within %d s\n", qPrintable(Where()),
                      m_connectTimeoutMs / 1000);

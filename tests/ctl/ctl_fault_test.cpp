@@ -149,13 +149,19 @@ TEST_F(CtlFaultTest, SignalsKeepThePartialFile) {
 // Live output stopped by a signal is stopped on the camera too; an export stopped by one is a
 // valid movie of the frames written so far.
 TEST_F(CtlFaultTest, SignalsStopLiveOutputAndFinishTheMovie) {
-    camtest::CamProcess cam({"--state", DemoState()});
+    camtest::CamProcess cam({"--state", DemoState(), "-v"}); // traces what it receives
     ASSERT_TRUE(cam.started());
     QProcess live;
     Prepare(live, {"live", "--frames", "100000"}, &cam);
     live.start();
     ASSERT_TRUE(live.waitForStarted());
-    QThread::msleep(1000); // connected and live by then
+    QByteArray trace;
+    ASSERT_TRUE(WaitUntil([&] {
+        cam.process.waitForReadyRead(20);
+        trace += cam.process.readAllStandardError();
+        return trace.contains("<- LVST");
+    }));
+    QThread::msleep(300); // some frames on their way
     ::kill(static_cast<pid_t>(live.processId()), SIGTERM);
     Result r = Finish(live, "live");
     EXPECT_EQ(r.exit, 143) << r.err.toStdString();
@@ -165,8 +171,11 @@ TEST_F(CtlFaultTest, SignalsStopLiveOutputAndFinishTheMovie) {
     EXPECT_EQ(info["mode"].toString(), "REC") << r.out.toStdString();
     EXPECT_EQ(info["runState"].toString(), "idle");
 
+    cam.stop();
+    camtest::CamProcess quiet({"--state", DemoState()}); // no trace to fill a pipe during the download
+    ASSERT_TRUE(quiet.started());
     const QString data = folder->filePath("all.dat"), movie = folder->filePath("all.avi");
-    ASSERT_EQ(Ctl({"download", "1", "0", "2043", data}, &cam).exit, 0);
+    ASSERT_EQ(Ctl({"download", "1", "0", "2043", data}, &quiet).exit, 0);
     QProcess exporting;
     Prepare(exporting, {"export", data, "--avi", movie}, nullptr);
     exporting.start();
