@@ -81,6 +81,9 @@ bool SyncPath(const QString& path) {
     return ::close(fd) == 0 && ok;
 }
 
+constexpr int kGoOn = -1; // the arguments are good: download
+
+// kGoOn, or the exit status to end with (a --help included).
 int ParseDownload(const QStringList& args, Request& r) {
     QCommandLineParser parser;
     const QCommandLineOption id(QStringLiteral("id"),
@@ -116,13 +119,13 @@ int ParseDownload(const QStringList& args, Request& r) {
     r.overwrite = parser.isSet(overwrite);
     r.target = QFileInfo(pos[3]).absoluteFilePath();
     r.part = r.target + QStringLiteral(".part");
-    return kExitOk;
+    return kGoOn;
 }
 } // namespace
 
 int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args) {
     Request r;
-    if (const int status = ParseDownload(args, r); status != kExitOk) return status;
+    if (const int status = ParseDownload(args, r); status != kGoOn) return status;
     // The file is looked at before the camera is: a script learns of a clash without a connection.
     if (QFileInfo::exists(r.target) && !r.overwrite) {
         std::fprintf(stderr, "Download: %s exists; give --overwrite to replace it\n", qPrintable(r.target));

@@ -240,6 +240,8 @@ TEST_F(CtlFaultTest, CommandLineIsCheckedFirst) {
         {{"--help"}, 0, "Usage: zrkctl"},
         {{"-h"}, 0, "128+N on signal N"},
         {{"--version"}, 0, "zrkctl 1.0"},
+        {{"download", "--help"}, 0, "Usage: zrkctl download REGION"},
+        {{"wait", "-h"}, 0, "Usage: zrkctl wait"},
         {{}, 2, "no command given"},
     };
     for (const Case& c : noCamera) {
