@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -315,6 +316,13 @@ TEST(AviExport, AFileSizeLimitAtAny4KiBStepLeavesAMovieReadersAgreeWith) {
         std::filesystem::remove(clip.avi);
         EXPECT_EQ(exportWithFileLimit(clip, 7, 100), ZRK_STATUS_AVI_STREAM);
         EXPECT_FALSE(std::filesystem::exists(clip.avi));
+        // A name that was there before (a link to an older movie) stays, emptied.
+        const std::string older = clip.dir.file("older.avi");
+        std::ofstream(older) << "an older movie";
+        std::filesystem::create_symlink(older, clip.avi);
+        EXPECT_EQ(exportWithFileLimit(clip, 7, 100), ZRK_STATUS_AVI_STREAM);
+        EXPECT_TRUE(std::filesystem::is_symlink(clip.avi));
+        EXPECT_TRUE(std::filesystem::exists(older));
 
         // Every 4 KiB step; in the page cache also a cut inside a block (direct I/O writes whole ones).
         const bool direct = std::string(std::getenv("ZRKIMAGE_AVI_DIRECT")) == "1";
