@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 QWidget* QtUi::DialogParent() {
     if (QWidget* active = QApplication::activeWindow()) return active;
@@ -99,8 +100,8 @@ QString QtUi::SaveFileDialogProposing(const QString& title, const QString& filte
     }
 }
 
-QString QtUi::FolderDialog(const QString& title) {
-    return QFileDialog::getExistingDirectory(DialogParent(), title);
+QString QtUi::FolderDialog(const QString& title, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(DialogParent(), title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 void QtUi::ShowNotice(const QString& title, const QString& text) {
@@ -190,7 +191,7 @@ QPointer<ExportProgressWindow> g_exportProgress;
 
 } // namespace
 
-void QtUi::ShowExportProgress(const QString& title, const QString& text, int maximum) {
+void QtUi::ShowExportProgress(QWidget* owner, const QString& title, const QString& text, int maximum) {
     if (!g_exportProgress) g_exportProgress = new ExportProgressWindow;
     g_exportProgress->setWindowTitle(title);
     g_exportProgress->bar->setRange(0, maximum);
@@ -198,6 +199,15 @@ void QtUi::ShowExportProgress(const QString& title, const QString& text, int max
     g_exportProgress->label->setText(text);
     g_exportProgress->cancelled = false;
     g_exportProgress->show();
+    // Over its owner and kept above it, though not its child: the owner is disabled while the export
+    // runs, and a child would be disabled with it, Cancel included.
+    if (owner) {
+        if (QWindow* own = owner->window()->windowHandle())
+            g_exportProgress->windowHandle()->setTransientParent(own);
+        QRect frame = g_exportProgress->frameGeometry();
+        frame.moveCenter(owner->window()->frameGeometry().center());
+        g_exportProgress->move(frame.topLeft());
+    }
     g_exportProgress->raise();
 }
 

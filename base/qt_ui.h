@@ -11,7 +11,7 @@ public:
                          MsgButtons buttons) override;
     QString OpenFileDialog(const QString& title, const QString& filter) override;
     QString SaveFileDialog(const QString& title, const QString& filter) override;
-    QString FolderDialog(const QString& title) override;
+    QString FolderDialog(const QString& title, const QString& startFolder) override;
     void ShowNotice(const QString& title, const QString& text) override;
     void CloseNotice() override;
     void ShowProgress(const QString& title, const QString& text, int maximum) override;
@@ -21,7 +21,7 @@ public:
                                     const QString& proposedPath) override;
     void ShowProgressOver(QWidget* owner, const QString& title, const QString& text, int maximum) override;
     void SetProgressCaption(const QString& caption) override;
-    void ShowExportProgress(const QString& title, const QString& text, int maximum) override;
+    void ShowExportProgress(QWidget* owner, const QString& title, const QString& text, int maximum) override;
     void SetExportProgress(int value, const QString& text) override;
     bool ExportCancelled() override;
     void CloseExportProgress() override;

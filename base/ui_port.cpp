@@ -9,7 +9,7 @@ public:
     }
     QString OpenFileDialog(const QString&, const QString&) override { return {}; }
     QString SaveFileDialog(const QString&, const QString&) override { return {}; }
-    QString FolderDialog(const QString&) override { return {}; }
+    QString FolderDialog(const QString&, const QString&) override { return {}; }
     void ShowNotice(const QString&, const QString&) override {}
     void CloseNotice() override {}
     void ShowProgress(const QString&, const QString&, int) override {}

@@ -24,7 +24,8 @@ public:
     // files; the save dialog asks before overwriting one.
     virtual QString OpenFileDialog(const QString& title, const QString& filter) = 0;
     virtual QString SaveFileDialog(const QString& title, const QString& filter) = 0;
-    virtual QString FolderDialog(const QString& title) = 0;
+    // The folder browser opens at startFolder (when it exists); an empty text when cancelled.
+    virtual QString FolderDialog(const QString& title, const QString& startFolder) = 0;
 
     // The modeless notice window (frmMsgBox) and progress window (frmProgress).
     virtual void ShowNotice(const QString& title, const QString& text) = 0;
@@ -48,10 +49,11 @@ public:
     virtual void SetProgressCaption(const QString& caption) { (void)caption; }
 
     // The export progress window ("DIB Sequence Conversion", "AVI File Conversion"): a bar
-    // 0..maximum, a text under it and a "Cancel" button. ExportCancelled() turns true once the
-    // operator pressed Cancel or closed the window. By default nothing is shown and nothing cancels.
-    virtual void ShowExportProgress(const QString& title, const QString& text, int maximum) {
-        (void)title, (void)text, (void)maximum;
+    // 0..maximum, a text under it and a "Cancel" button, belonging to owner (the player) and standing
+    // over it. ExportCancelled() turns true once the operator pressed Cancel or closed the window.
+    // By default nothing is shown and nothing cancels.
+    virtual void ShowExportProgress(QWidget* owner, const QString& title, const QString& text, int maximum) {
+        (void)owner, (void)title, (void)text, (void)maximum;
     }
     virtual void SetExportProgress(int value, const QString& text) { (void)value, (void)text; }
     virtual bool ExportCancelled() { return false; }

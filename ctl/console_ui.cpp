@@ -45,7 +45,7 @@ QString ConsoleUi::SaveFileDialog(const QString&, const QString&) {
     return fileAnswer;
 }
 
-QString ConsoleUi::FolderDialog(const QString&) {
+QString ConsoleUi::FolderDialog(const QString&, const QString&) {
     return fileAnswer;
 }
 

@@ -28,7 +28,7 @@ public:
                          MsgButtons buttons) override;
     QString OpenFileDialog(const QString& title, const QString& filter) override;
     QString SaveFileDialog(const QString& title, const QString& filter) override;
-    QString FolderDialog(const QString& title) override;
+    QString FolderDialog(const QString& title, const QString& startFolder) override;
     void ShowNotice(const QString& title, const QString& text) override;
     void CloseNotice() override {}
     void ShowProgress(const QString& title, const QString& text, int maximum) override;

@@ -2,12 +2,14 @@
 
 #include "base/file_utils.h"
 #include "base/image_library.h"
+#include "base/open_windows.h"
 #include "base/shared_state.h"
 #include "base/ui_port.h"
 #include "playback/playback_state.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <sys/stat.h>
 
 namespace {
@@ -51,6 +53,15 @@ void Message(const QString& title, const QString& text) {
 
 QString BitmapName(int32_t frame) {
     return Playback().exportFolder + QStringLiteral("%1.bmp").arg(frame, 5, 10, QLatin1Char('0'));
+}
+
+// The first bitmap of the run that is there already; empty when there is none.
+QString FirstExistingBitmap(int32_t start, int32_t end, int32_t interval) {
+    for (int64_t frame = start; frame <= end; frame += interval) {
+        const QString name = BitmapName(static_cast<int32_t>(frame));
+        if (QFileInfo::exists(name)) return name;
+    }
+    return {};
 }
 
 void ReportBitmapFailure(int16_t status) {
@@ -135,9 +146,18 @@ void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {
             return;
         }
     }
+    // The numbered bitmaps of an earlier export are not replaced without asking.
+    if (const QString existing = FirstExistingBitmap(start, end, interval); !existing.isEmpty()) {
+        const MsgResult answer = Ui().MessageBox(
+            QStringLiteral("DIB Sequence Conversion"),
+            QStringLiteral("The folder already holds numbered bitmaps of this range (%1).\r\nReplace them?")
+                .arg(QFileInfo(existing).fileName()),
+            MsgIcon::Question, MsgButtons::YesNo);
+        if (answer != MsgResult::Yes) return;
+    }
     RunningExport running;
     const int maximum = (end - start) / interval + 1;
-    Ui().ShowExportProgress(QStringLiteral("DIB Sequence Conversion"), QString(), maximum);
+    Ui().ShowExportProgress(Windows().frmPlay, QStringLiteral("DIB Sequence Conversion"), QString(), maximum);
     const QByteArray data = file.path.toLocal8Bit();
     int count = 0, lastPercent = 0;
     QString text;
@@ -174,21 +194,28 @@ void ExportAvi(int32_t start, int32_t end, int32_t rate) {
     const QString target =
         Ui().SaveFileDialogProposing(QString(), QStringLiteral("AVI File (*.AVI)|*.avi"), proposed);
     if (target.isEmpty()) return;
-    // Frames past FileSize count as missing: said before the movie is begun.
-    if (start > end || !file.FrameInFile(start) || !file.FrameInFile(end)) {
+    // Frames past FileSize count as missing. Without the first one there is no movie; a file cut short
+    // (an interrupted download) gives the movie of the frames before the cut, and then the message.
+    if (start > end || !file.FrameInFile(start)) {
         ReportAviFailure(ZRK_STATUS_READ);
         return;
     }
+    int32_t last = end;
+    while (!file.FrameInFile(last))
+        --last;
     int16_t status = 0;
     {
         RunningExport running;
-        Ui().ShowExportProgress(kAviTitle, QStringLiteral(" 0% completed."), end - start + 1);
+        Ui().ShowExportProgress(Windows().frmPlay, kAviTitle, QStringLiteral(" 0% completed."),
+                                end - start + 1);
         const ZRK_PROGRESS progress{nullptr, &ReportAviProgress};
         const QByteArray data = file.path.toLocal8Bit(), movie = target.toLocal8Bit();
         if (ImageLib().combRgbAvi(&progress, data.constData(), movie.constData(), file.width(), file.height(),
                                   &state.enhance, file.dataOffset, static_cast<uint32_t>(start),
-                                  static_cast<uint32_t>(end), rate, &status))
-            return;
+                                  static_cast<uint32_t>(last), rate, &status)) {
+            if (last == end) return;
+            status = ZRK_STATUS_READ;
+        }
     }
     // The message comes once the progress window is down.
     ReportAviFailure(status);

@@ -188,7 +188,8 @@ void frmConvert::OnOK() {
 }
 
 void frmConvert::OnSelectFolder() {
-    const QString chosen = Ui().FolderDialog(QStringLiteral("Select Destination Folder"));
+    const QString chosen =
+        Ui().FolderDialog(QStringLiteral("Select Destination Folder"), Playback().exportFolder);
     if (chosen.isEmpty()) return; // cancelled: the folder stays
     QString& folder = Playback().exportFolder;
     folder = chosen.endsWith(u'/') ? chosen : chosen + u'/';

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "transfer/receiver_internals.h"
@@ -100,9 +101,20 @@ void ShowProgress() {
 bool OpenFile() {
     receiver::CloseDataFile();
     const QByteArray path = QFile::encodeName(g_strSaveFile);
-    // Created anew: an older, longer file of that name must not keep its tail behind the new data.
-    g_fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return g_fd >= 0;
+    // Only a regular file: a FIFO would block the program, a device might act on being opened. Refused
+    // before opening, and again on what was opened (without waiting for a reader).
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
+    g_fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (g_fd < 0) return false;
+    // Emptied only now: an older, longer file of that name must not keep its tail behind the new data.
+    const int flags = ::fcntl(g_fd, F_GETFL);
+    if (::fstat(g_fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(g_fd, 0) != 0 || flags < 0 ||
+        ::fcntl(g_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        receiver::CloseDataFile();
+        return false;
+    }
+    return true;
 }
 
 } // namespace

@@ -106,7 +106,8 @@ ZRKIMAGE_API int32_t CombRGB_Play(const ZRK_SURFACE* surface, const char* dataFi
 
 /* One frame record of a data file written as a 24-bit bitmap file (54-byte header, bottom-up rows).
  * An existing file is replaced, never left longer than the new picture; a bitmapFile that is the data
- * file itself is refused with ZRK_STATUS_WRITE before anything is written. */
+ * file itself, or no regular file (a FIFO, a device), is refused with ZRK_STATUS_WRITE before anything
+ * is written. */
 ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, int32_t W, int32_t H,
                                   const ZRK_ENHANCE* sharpen, int32_t dataOffset, int32_t frameIndex,
                                   int16_t* status);
@@ -114,19 +115,24 @@ ZRKIMAGE_API int32_t CombRGB_File(const char* dataFile, const char* bitmapFile, 
 /* Progress of a long run. */
 typedef struct ZRK_PROGRESS {
     void* context;
-    /* Called with done = 0 before the first frame and after every frame; non-zero cancels. */
+    /* Called with done = 0 before the first frame and after every frame; non-zero cancels before the
+     * next frame (the answer to the report after the last frame changes nothing). */
     int32_t (*report)(void* context, uint32_t done, uint32_t total);
 } ZRK_PROGRESS;
 
 /* Frames firstFrame..lastFrame of a data file as an uncompressed 24-bit AVI movie at frameRate frames
  * per second, each frame with its header's gains and gamma and with sharpen. A null progress runs
- * without one. Size, rate, range (it must lie inside the data file) and target are checked before
- * the movie file is created; the target is created anew and is never the data file itself. Past
- * 1 GiB the movie continues in the extended (OpenDML) form; the environment variable
- * ZRKIMAGE_AVI_SEGMENT_BYTES lowers that limit for tests; ZRKIMAGE_AVI_DIRECT=0 keeps the writes in the
- * page cache instead of direct I/O. A run that stops after the file was created
- * (cancel: 7, frame read: 1 or 5, write: 14) leaves a valid movie of the frames written; failing to
- * finish the movie is 14. Returns 1 only when every frame was written. */
+ * without one. Size, rate (1 up to the rates that still give a whole microsecond per frame), range
+ * (its first frame must lie inside the data file) and target are checked before the movie file is
+ * created; the target is created anew, is never the data file itself and must be a regular file (a
+ * FIFO, a device or a folder is refused unopened with 11). Past 1 GiB the movie continues in the
+ * extended (OpenDML) form; the environment variable ZRKIMAGE_AVI_SEGMENT_BYTES lowers that limit for
+ * tests; ZRKIMAGE_AVI_DIRECT=1 writes the frames with direct I/O instead of the page cache (=0 keeps
+ * the page cache). A run that stops after the file was created (cancel: 7, frame read: 1 or 5,
+ * write: 14) leaves a valid movie of the frames written, a data file cut short the movie of the
+ * frames before the cut with status 1; failing to finish the movie is 14 (the movie then still
+ * holds every whole frame, unindexed where the index found no room). Returns 1 only when every frame
+ * was written. */
 ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataFile, const char* aviFile,
                                  int32_t W, int32_t H, const ZRK_ENHANCE* sharpen, int32_t dataOffset,
                                  uint32_t firstFrame, uint32_t lastFrame, int32_t frameRate, int16_t* status);

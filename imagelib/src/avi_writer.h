@@ -1,30 +1,19 @@
 // AVI (RIFF) writer for one uncompressed 24-bit bottom-up video stream, streamed to disk frame by
-// frame. Every frame chunk starts on a 4 KiB boundary and is padded to one with a JUNK chunk, so that
-// frames go to the disk straight from the caller's frame slots (direct I/O) where the file system
-// allows it, without a copy through the page cache; with two slots one frame is written (kernel
-// asynchronous I/O into space reserved up front) while the next is built. Up to the segment limit the file is
-// a plain AVI with an idx1 index; past it the file goes on in the extended form (AVIX segments, a super index
-// in the stream header, one ix00 index per segment). Nothing is allocated: the writer keeps a fixed table of
-// segments and builds the indexes from the frame positions when it finishes.
+// frame: the frame-slot I/O. Every frame chunk starts on a 4 KiB boundary and is padded to one with a
+// JUNK chunk, so that frames can go to the disk straight from the caller's frame slots (direct I/O)
+// where the file system allows it; with two slots one frame is written (kernel asynchronous I/O into
+// space reserved up front) while the next is built. By default frames go through the page cache, which
+// the writer streams to the disk itself as it goes. Where the chunks lie, the segments and the
+// indexes are AviIndex's (avi_index.h). Nothing is allocated.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <linux/aio_abi.h>
 
+#include "avi_index.h"
+
 namespace zrk::image {
-
-// A segment (the first RIFF 'AVI ' or an 'AVIX') is closed before it would grow past this.
-constexpr uint64_t kAviSegmentLimit = uint64_t{1} << 30;
-// Entries reserved for the super index: with 1 GiB segments, far more than a 4 GiB data file needs.
-constexpr unsigned kAviMaxSegments = 128;
-
-struct AviFormat {
-    unsigned width;      // pixels per row (a multiple of 4)
-    unsigned height;     // rows
-    uint32_t frameBytes; // width * 3 * height
-    uint32_t rate;       // frames per second, at least 1
-};
 
 class AviWriter {
 public:
@@ -39,14 +28,15 @@ public:
     // Bytes of the frame slot a format needs: chunk header, pixels, padding to the next 4 KiB.
     static std::size_t slotBytes(uint32_t frameBytes);
 
-    // Creates path anew (an older file is truncated) and writes the headers; expectedFrames sizes the
-    // space reserved for it. slots (two, 4 KiB aligned, slotBytes long, the caller's) hold the frames
-    // on their way out, in turn. ZRK_STATUS_OK, ZRK_STATUS_AVI_OPEN when the file cannot be created,
-    // ZRK_STATUS_AVI_STREAM when the headers cannot be written (the file is then removed: it holds
-    // nothing readable).
-    // allowDirect false keeps every write in the page cache.
+    // Creates path anew (an older regular file is emptied; anything else is refused unopened) and
+    // writes the headers; expectedFrames sizes the space reserved for direct I/O. slots (two, 4 KiB
+    // aligned, slotBytes long, the caller's) hold the frames on their way out, in turn.
+    // ZRK_STATUS_OK, ZRK_STATUS_AVI_OPEN when the file cannot be created, ZRK_STATUS_AVI_STREAM when
+    // the headers cannot be written (a file this call created is then removed: it holds nothing
+    // readable). direct true writes the frames with direct I/O where the file system takes it.
+    // path must stay valid until finish(), which removes a file this call made that got no frame.
     int create(const char* path, const AviFormat& format, uint8_t* const slots[2], uint64_t expectedFrames,
-               uint64_t segmentLimit = kAviSegmentLimit, bool allowDirect = true);
+               uint64_t segmentLimit = kAviSegmentLimit, bool direct = false);
 
     // Where the next frame's pixels (format.frameBytes bytes) go before writeFrame().
     uint8_t* framePixels() const { return slots_[current_] + 8; }
@@ -56,41 +46,26 @@ public:
     // failure the file is cut back to the whole frames written before.
     int writeFrame();
 
-    // Writes the indexes and every size field and closes the file: a valid movie of the frames
-    // written. ZRK_STATUS_OK or ZRK_STATUS_AVI_WRITE. Safe to call once after create succeeded.
+    // Writes the indexes and every size field, puts the file on the disk and closes it: a valid movie
+    // of the frames written, whatever failed before. ZRK_STATUS_OK only when every frame handed in
+    // and every index made it, else ZRK_STATUS_AVI_WRITE. Safe to call once after create succeeded.
+    // A movie without a single frame is no movie: a file this writer made is removed then.
     int finish();
 
 private:
-    struct Segment {
-        uint64_t riff;    // position of the RIFF chunk header
-        uint64_t movi;    // position of the movi LIST header
-        uint64_t chunks;  // position of its first frame chunk (4 KiB aligned)
-        uint64_t ix;      // position of its ix00 chunk (extended files)
-        uint32_t ixBytes; // ix00 chunk size including its header
-        uint32_t first;   // first frame of the segment
-        uint32_t frames;  // frames in the segment
-    };
-
-    bool put(const void* data, std::size_t length);
-    bool putJunkTo(uint64_t boundaryAfter);
     bool writeSlotNow(const uint8_t* slot, uint64_t start);
     bool submit(const uint8_t* slot, uint64_t start);
     int completePending();
     void frameDone();
     void setDirect(bool on);
-    bool putAt(uint64_t position, const void* data, std::size_t length);
-    bool put32At(uint64_t position, uint32_t value);
-    uint64_t chunkPosition(const Segment& s, uint32_t k) const;
-    bool openAvix();
-    bool writeIx00(Segment& s);
-    bool writeIdx1(const Segment& s);
-    bool closeSegment(Segment& s, bool extended);
-    uint64_t segmentBytesWith(const Segment& s, uint32_t frames) const;
     void streamToDisk();
 
-    int fd_ = -1;
+    AviOut out_;
+    const char* path_ = nullptr;
+    bool created_ = false; // this writer made the file at path_
+    AviIndex index_;
     bool direct_ = false;   // frames are written with direct I/O now
-    bool directOk_ = false; // the file system takes direct I/O
+    bool directOk_ = false; // direct I/O wanted and taken by the file system
     uint8_t* slots_[2] = {};
     unsigned current_ = 0;
     aio_context_t aio_ = 0; // 0: frames are written synchronously
@@ -98,20 +73,11 @@ private:
     bool pending_ = false; // the frame at pendingStart_ is being written
     uint64_t pendingStart_ = 0;
     uint64_t stride_ = 0; // bytes from one frame chunk to the next
-    AviFormat format_{};
-    uint64_t limit_ = kAviSegmentLimit;
-    uint64_t pos_ = 0;
-    uint32_t total_ = 0;
+    uint32_t frameBytes_ = 0;
     // Ends of the stretches on their way to the disk, oldest first; the file below the first is on it.
     static constexpr unsigned kStretchesInFlight = 4;
     uint64_t stretchEnd_[kStretchesInFlight + 1]{};
     unsigned stretches_ = 0;
-    unsigned segments_ = 0;
-    uint64_t avihFrames_ = 0; // positions of the header fields patched at the end
-    uint64_t strhLength_ = 0;
-    uint64_t superIndex_ = 0;
-    uint64_t dmlhFrames_ = 0;
-    Segment segment_[kAviMaxSegments]{};
 };
 
 } // namespace zrk::image

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "zrkimage.h"
@@ -43,10 +44,33 @@ void writeBitmapHeaders(uint8_t* dest, unsigned width4, unsigned h) {
     writeBitmapInfoHeader(dest + 14, width4, h, 0);
 }
 
+int openRegularForWriting(const char* path, bool* created) {
+    if (created) *created = false;
+    if (!path || !*path) return -1;
+    struct stat st {};
+    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return -1;
+    constexpr int kFlags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // never waits for a reader
+    bool made = true;
+    int fd = ::open(path, kFlags | O_CREAT | O_EXCL, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        made = false;
+        fd = ::open(path, kFlags);
+    }
+    if (fd < 0) return -1;
+    // The name may have changed hands since it was looked at: the descriptor is checked again.
+    // Emptied only now, so that an older, longer file leaves no tail behind the new one.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (!made && ::ftruncate(fd, 0) != 0) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    if (created) *created = made;
+    return fd;
+}
+
 int writeWholeFile(const char* path, const uint8_t* data, std::size_t length) {
-    if (!path) return ZRK_STATUS_WRITE;
-    // O_TRUNC: an older, longer file must not leave its tail behind the new picture.
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = openRegularForWriting(path, nullptr);
     if (fd < 0) return ZRK_STATUS_WRITE;
     bool ok = true;
     while (ok && length > 0) {

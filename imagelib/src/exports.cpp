@@ -108,15 +108,17 @@ bool sameFile(const char* path, const struct stat& st) {
     return path && ::stat(path, &other) == 0 && other.st_dev == st.st_dev && other.st_ino == st.st_ino;
 }
 
-// Checks that frames first..last of dataFile exist; fills st. ZRK_STATUS_OK or ZRK_STATUS_READ.
-int checkFrameRange(const char* dataFile, unsigned w, unsigned h, uint32_t dataOffset, uint32_t first,
-                    uint32_t last, struct stat& st) {
-    if (!dataFile || first > last || ::stat(dataFile, &st) != 0 || !S_ISREG(st.st_mode))
-        return ZRK_STATUS_READ;
-    const uint64_t record = uint64_t{w} * h + ZRK_FRAME_HEADER_SIZE;
-    const uint64_t end = uint64_t{dataOffset} + (uint64_t{last} + 1) * record;
+// Frames of dataFile from first on that lie whole in it (0 when first does not), up to want; fills
+// st. A file cut short (an interrupted download) gives the frames before the cut.
+uint32_t framesPresent(const char* dataFile, unsigned w, unsigned h, uint32_t dataOffset, uint32_t first,
+                       uint32_t want, struct stat& st) {
+    if (!dataFile || ::stat(dataFile, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     const auto size = static_cast<uint64_t>(st.st_size);
-    return size < (uint64_t{1} << 32) && size >= end ? ZRK_STATUS_OK : ZRK_STATUS_READ;
+    const uint64_t record = uint64_t{w} * h + ZRK_FRAME_HEADER_SIZE;
+    const uint64_t from = uint64_t{dataOffset} + uint64_t{first} * record;
+    if (size >= (uint64_t{1} << 32) || size < from + record) return 0;
+    const uint64_t whole = (size - from) / record;
+    return whole < want ? static_cast<uint32_t>(whole) : want;
 }
 
 // ZRKIMAGE_AVI_SEGMENT_BYTES lowers the size of an AVI segment (tests of the extended form).
@@ -128,10 +130,20 @@ uint64_t aviSegmentLimit() {
     return (end && *end == 0 && value > 0 && value < kAviSegmentLimit) ? value : kAviSegmentLimit;
 }
 
-// ZRKIMAGE_AVI_DIRECT=0 keeps movie writes in the page cache (file systems that mishandle direct I/O).
-bool aviDirectAllowed() {
+// Movie frames go through the page cache, streamed to the disk by the writer: on ext4 that reaches
+// the disk sooner than direct I/O (README, "Benchmarks"). ZRKIMAGE_AVI_DIRECT=1 writes them with
+// direct I/O instead, ZRKIMAGE_AVI_DIRECT=0 keeps the page cache.
+constexpr bool kAviDirectByDefault = false;
+bool aviDirect() {
     const char* text = std::getenv("ZRKIMAGE_AVI_DIRECT");
-    return !(text && std::strcmp(text, "0") == 0);
+    if (text && std::strcmp(text, "1") == 0) return true;
+    if (text && std::strcmp(text, "0") == 0) return false;
+    return kAviDirectByDefault;
+}
+
+// The rates a movie can state: at least 1 frame per second, and at least 1 microsecond per frame.
+bool rateStated(int32_t rate) {
+    return rate >= 1 && (1000000 + static_cast<uint32_t>(rate) / 2) / static_cast<uint32_t>(rate) > 0;
 }
 
 bool cancelled(const ZRK_PROGRESS* progress, uint32_t done, uint32_t total) {
@@ -214,24 +226,26 @@ ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataF
     // Everything is checked before the movie file is created.
     const unsigned w = low16(W), h = low16(H);
     if (!frameSizeSupported(w, h)) return fail(status, ZRK_STATUS_AVI_FORMAT);
-    if (frameRate < 1) return fail(status, ZRK_STATUS_AVI_STREAM);
+    if (!rateStated(frameRate)) return fail(status, ZRK_STATUS_AVI_STREAM);
+    if (firstFrame > lastFrame) return fail(status, ZRK_STATUS_READ);
+    const uint32_t total = lastFrame - firstFrame + 1; // 1 .. 2^32 - 1 frames
+    // A data file cut short gives a movie of the frames it holds, then the read error; one without
+    // even the first frame gives none.
     struct stat data {};
-    if (const int code =
-            checkFrameRange(dataFile, w, h, static_cast<uint32_t>(dataOffset), firstFrame, lastFrame, data);
-        code != ZRK_STATUS_OK)
-        return fail(status, code);
+    const uint32_t present =
+        framesPresent(dataFile, w, h, static_cast<uint32_t>(dataOffset), firstFrame, total, data);
+    if (present == 0) return fail(status, ZRK_STATUS_READ);
     if (!aviFile || sameFile(aviFile, data)) return fail(status, ZRK_STATUS_AVI_OPEN);
     const unsigned width4 = bitmapWidth(w);
     const AviFormat format{width4, h, static_cast<uint32_t>(width4 * 3 * h),
                            static_cast<uint32_t>(frameRate)};
-    const uint32_t total = lastFrame - firstFrame + 1; // first <= last, so 1 .. 2^32 - 1 frames
     const uint64_t limit = aviSegmentLimit();
-    if (!AviWriter::fits(format, total, limit)) return fail(status, ZRK_STATUS_AVI_OPEN);
+    if (!AviWriter::fits(format, present, limit)) return fail(status, ZRK_STATUS_AVI_OPEN);
     if (cancelled(progress, 0, total)) return fail(status, ZRK_STATUS_CANCELLED);
 
     AviWriter writer;
     const Workspace& ws = workspace();
-    if (const int code = writer.create(aviFile, format, ws.movieSlot, total, limit, aviDirectAllowed());
+    if (const int code = writer.create(aviFile, format, ws.movieSlot, present, limit, aviDirect());
         code != ZRK_STATUS_OK)
         return fail(status, code);
     const Sharpen sharp = sharpenOf(sharpen);
@@ -245,7 +259,9 @@ ZRKIMAGE_API int32_t CombRGB_AVI(const ZRK_PROGRESS* progress, const char* dataF
                          header.gamma, sharp, planesOf(ws), activeKernels());
         if (const int code = writer.writeFrame(); code != ZRK_STATUS_OK)
             return stopMovie(writer, status, code);
-        if (cancelled(progress, done + 1, total)) return stopMovie(writer, status, ZRK_STATUS_CANCELLED);
+        // Asked before each frame only: the report after the last one just informs.
+        if (cancelled(progress, done + 1, total) && done + 1 < total)
+            return stopMovie(writer, status, ZRK_STATUS_CANCELLED);
     }
     if (const int code = writer.finish(); code != ZRK_STATUS_OK) return fail(status, code);
     return 1;

@@ -146,6 +146,7 @@ TEST_F(ConvertDialogTest, FoldersAreChosenOrMadeInsideTheExportFolder) {
     dialog->cmdSelectFolder->click();
     EXPECT_EQ(Playback().exportFolder, dir.path() + u'/');
     EXPECT_EQ(dialog->lblSaveFolder->text(), dir.path() + u'/');
+    EXPECT_EQ(ui.folderStarts, QStringList({g_strAppPath, g_strAppPath})); // each opened at the folder
 
     frmMakeFolder make(dialog.get());
     EXPECT_FALSE(make.cmdOK->isEnabled());
@@ -228,7 +229,8 @@ namespace {
 // The program's own export progress window: bar, text, "Cancel"; closing it cancels too.
 TEST(ExportProgressWindow, CancelAndClosingBothCancel) {
     QtUi ui;
-    ui.ShowExportProgress(QStringLiteral("AVI File Conversion"), QStringLiteral(" 0% completed."), 5);
+    ui.ShowExportProgress(nullptr, QStringLiteral("AVI File Conversion"), QStringLiteral(" 0% completed."),
+                          5);
     QWidget* window = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "frmConvertProgress" && w->isVisible()) window = w;
@@ -248,7 +250,7 @@ TEST(ExportProgressWindow, CancelAndClosingBothCancel) {
     cancel->click();
     EXPECT_TRUE(ui.ExportCancelled());
 
-    ui.ShowExportProgress(QStringLiteral("DIB Sequence Conversion"), QString(), 3);
+    ui.ShowExportProgress(nullptr, QStringLiteral("DIB Sequence Conversion"), QString(), 3);
     EXPECT_FALSE(ui.ExportCancelled()); // a new export starts uncancelled
     window->close();
     EXPECT_TRUE(ui.ExportCancelled());

@@ -58,6 +58,7 @@ TEST_F(PlayerTest, BitmapSequencesWriteTheStepsOfTheRangeWithProgress) {
         EXPECT_EQ(ui.exportProgressMax, c.maximum);
         EXPECT_EQ(ui.exportProgressTexts, c.texts);
         EXPECT_FALSE(ui.exportProgressOpen);
+        EXPECT_EQ(ui.exportProgressOwner, p); // the player's window
         EXPECT_TRUE(p->isEnabled());
         EXPECT_EQ(QFileInfo(folder + "/" + c.files[0]).size(), 600 * 200 + 54);
     }
@@ -80,6 +81,47 @@ TEST_F(PlayerTest, ABitmapSequenceStopsAtCancelOrAtAMissingFrameKeepingWhatItWro
     EXPECT_EQ(ui.messages[0].title, "DIB Sequences Conversion");
     EXPECT_EQ(ui.messages[0].text, "Cannot read ZRK file.");
     EXPECT_TRUE(p->isEnabled());
+}
+
+TEST_F(PlayerTest, NumberedBitmapsOfAnEarlierExportAreReplacedOnlyWhenTheOperatorSaysYes) {
+    frmPlay* p = OpenClip({.width = 200, .height = 200, .frames = 3});
+    ASSERT_NE(p, nullptr);
+    struct Case {
+        MsgResult answer;
+        QStringList files;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {MsgResult::No, {"00001.bmp", "notes.bmp"}, false},
+        {MsgResult::Yes, {"00000.bmp", "00001.bmp", "00002.bmp", "notes.bmp"}, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.replaced);
+        const QString folder = dir.file(QString::number(n++));
+        QDir().mkdir(folder);
+        for (const char* name : {"00001.bmp", "notes.bmp"}) {
+            QFile f(folder + u'/' + QLatin1String(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("earlier");
+        }
+        Playback().exportFolder = folder + u'/';
+        ui.Clear();
+        ui.exportProgressShows = 0;
+        ui.answers.push_back(c.answer);
+        p->RunExport(Bitmaps(0, 2, 1));
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(ui.messages[0].title, "DIB Sequence Conversion");
+        EXPECT_EQ(ui.messages[0].text,
+                  "The folder already holds numbered bitmaps of this range (00001.bmp).\r\nReplace them?");
+        EXPECT_EQ(ui.messages[0].icon, MsgIcon::Question);
+        EXPECT_EQ(ui.messages[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(Bitmaps(folder), c.files);
+        EXPECT_EQ(ReadAll(folder + "/00001.bmp") == "earlier", !c.replaced);
+        EXPECT_EQ(ReadAll(folder + "/notes.bmp"), "earlier"); // not a numbered bitmap
+        EXPECT_EQ(ui.exportProgressShows, c.replaced ? 1 : 0);
+        EXPECT_TRUE(p->isEnabled());
+    }
 }
 
 TEST_F(PlayerTest, NoExportIsWrittenOverTheDataFile) {
@@ -117,6 +159,7 @@ TEST_F(PlayerTest, AMovieCountsItsProgressInPercentAndIsProposedATimeStampedName
                     .hasMatch())
         << ui.proposedPaths.last().toStdString();
     EXPECT_EQ(ui.exportProgressTitle, "AVI File Conversion");
+    EXPECT_EQ(ui.exportProgressOwner, p);
     EXPECT_EQ(ui.exportProgressMax, 400);
     ASSERT_EQ(ui.exportProgressTexts.size(), 102);
     EXPECT_EQ(ui.exportProgressTexts.first(), " 0% completed."); // the dialog's own, then the frames'
@@ -180,18 +223,43 @@ TEST_F(PlayerTest, AMovieStopsOnCancelSilentlyAndOnAnUnreadableFrameWithItsMessa
     }
 }
 
-TEST_F(PlayerTest, AMovieOfFramesPastFileSizeIsRefusedBeforeItIsBegun) {
-    frmPlay* p = OpenClip({.headers = [](auto& f, auto&) { f.fileSize -= 65664; }});
-    ASSERT_NE(p, nullptr);
-    const QString movie = dir.file("short.avi");
-    ui.fileAnswers.push_back(movie);
-    p->RunExport(Movie(0, 4));
-    EXPECT_EQ(ui.MessageTexts(), QStringList({"Cannot read ZRK file."}));
-    EXPECT_FALSE(QFile::exists(movie));
-    EXPECT_EQ(ui.exportProgressShows, 0);
-    ui.fileAnswers.push_back(QString()); // the save dialog cancelled: nothing at all
-    p->RunExport(Movie(0, 3));
-    EXPECT_EQ(ui.messages.size(), 1);
+TEST_F(PlayerTest, AMovieOfADataFileCutShortHoldsTheFramesBeforeTheCutThenSaysSo) {
+    struct Case {
+        const char* name;
+        std::function<void(ZRK_DATA_FILE_HEADER&, ZRK_DATA_INFO_HEADER&)> headers;
+        int64_t cutTo; // the file's size after opening, 0: as written
+        int32_t start;
+        uint32_t frames; // in the movie; 0: none begun
+    };
+    const Case cases[] = {
+        {"an interrupted download: 3 of 10 frames", {}, 32 + 3 * 65664 + 100, 0, 3},
+        {"FileSize short of the last frames", [](auto& f, auto&) { f.fileSize -= 4 * 65664; }, 0, 2, 4},
+        {"the first frame missing", [](auto& f, auto&) { f.fileSize -= 9 * 65664; }, 0, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.Clear();
+        ui.exportProgressShows = 0;
+        frmPlay* p = OpenClip({.frames = 10, .headers = c.headers}, QStringLiteral("cut.dat"));
+        ASSERT_NE(p, nullptr);
+        if (c.cutTo) QFile::resize(dir.file("cut.dat"), c.cutTo);
+        const QString movie = dir.file("cut.avi");
+        QFile::remove(movie);
+        ui.fileAnswers.push_back(movie);
+        p->RunExport(Movie(c.start, 9));
+        EXPECT_EQ(ui.MessageTexts(), QStringList({"Cannot read ZRK file."}));
+        EXPECT_EQ(ui.messages.value(0).title, "AVI File Conversion");
+        EXPECT_EQ(ui.exportProgressShows, c.frames ? 1 : 0);
+        EXPECT_TRUE(p->isEnabled());
+        if (c.frames == 0) {
+            EXPECT_FALSE(QFile::exists(movie));
+            continue;
+        }
+        const auto facts = testsupport::walkAvi(movie.toStdString());
+        EXPECT_EQ(facts.error, "");
+        EXPECT_EQ(facts.length, c.frames);
+        EXPECT_EQ(facts.idx1Entries, c.frames);
+    }
 }
 
 TEST_F(PlayerTest, WhileAnExportRunsNothingElseStartsAndClosingCancelsIt) {

@@ -86,7 +86,8 @@ TEST_F(PlayerTest, TheDialogsAreDrawn) {
     ZRK_ENHANCE enhance{1, 100};
     frmEnhance enhanceDialog(p, enhance, [] {});
     QtUi qt;
-    qt.ShowExportProgress(QStringLiteral("AVI File Conversion"), QStringLiteral(" 0% completed."), 30);
+    qt.ShowExportProgress(nullptr, QStringLiteral("AVI File Conversion"), QStringLiteral(" 0% completed."),
+                          30);
     qt.SetExportProgress(12, QStringLiteral("40% completed."));
     QWidget* progress = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -54,8 +54,9 @@ void ScriptedUi::SetProgressCaption(const QString& caption) {
     ++progressCaptionChanges;
 }
 
-QString ScriptedUi::FolderDialog(const QString&) {
+QString ScriptedUi::FolderDialog(const QString&, const QString& startFolder) {
     dialogFilters << QStringLiteral("folder");
+    folderStarts << startFolder;
     return Next(fileAnswers);
 }
 
@@ -96,6 +97,7 @@ void ScriptedUi::Clear() {
     messages.clear();
     dialogFilters.clear();
     proposedPaths.clear();
+    folderStarts.clear();
     traces.clear();
     answers.clear();
     fileAnswers.clear();

@@ -41,12 +41,13 @@ public:
     int progressShows = 0, progressCaptionChanges = 0;
     QWidget* progressOwner = nullptr;
     QStringList proposedPaths; // the file each save dialog proposed ("" when none)
+    QStringList folderStarts;  // the folder each folder dialog opened at
 
     MsgResult MessageBox(const QString& title, const QString& text, MsgIcon icon,
                          MsgButtons buttons) override;
     QString OpenFileDialog(const QString& title, const QString& filter) override;
     QString SaveFileDialog(const QString& title, const QString& filter) override;
-    QString FolderDialog(const QString& title) override;
+    QString FolderDialog(const QString& title, const QString& startFolder) override;
     void ShowNotice(const QString& title, const QString& text) override;
     void CloseNotice() override { noticeOpen = false; }
     void ShowProgress(const QString& title, const QString& text, int maximum) override;
@@ -63,9 +64,11 @@ public:
     QString exportProgressTitle;
     QStringList exportProgressTexts;
     int exportProgressMax = 0, exportProgressValue = 0, exportProgressShows = 0;
+    QWidget* exportProgressOwner = nullptr;
     std::function<bool()> exportCancelWhen;
-    void ShowExportProgress(const QString& title, const QString& text, int maximum) override {
+    void ShowExportProgress(QWidget* owner, const QString& title, const QString& text, int maximum) override {
         exportProgressOpen = true;
+        exportProgressOwner = owner;
         exportProgressTitle = title;
         exportProgressTexts = QStringList{text};
         exportProgressMax = maximum;

@@ -5,7 +5,9 @@
 #include "transfer/held_data.h"
 #include "transfer/save_range.h"
 
+#include <QFileInfo>
 #include <QLocale>
+#include <sys/stat.h>
 
 namespace {
 
@@ -156,6 +158,26 @@ TEST_F(Download, AFileThatCannotBeWrittenEndsTheTransferAndIsKeptAsWritten) {
             EXPECT_EQ(File().size(), static_cast<qsizetype>(c.limit)); // kept as written
         }
     }
+}
+
+TEST_F(Download, ATargetThatIsNoRegularFileIsRefusedAtOnceAndLeftAsItWas) {
+    const QString fifo = dir.filePath(QStringLiteral("pipe.dat")),
+                  nullLink = dir.filePath(QStringLiteral("null.dat"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), nullLink));
+    for (const QString& target : {fifo, nullLink}) {
+        SCOPED_TRACE(target.toStdString());
+        ResetCommandChannel();
+        ui.Clear();
+        path = target;
+        Start(2 * kFrame);
+        Feed(frames.left(1000)); // no reader on the FIFO: a blocking open would never return
+        EXPECT_EQ(ui.MessageTexts(), QStringList{QStringLiteral("Cannot open file.")});
+        EXPECT_TRUE(g_strSaveFile.isEmpty());
+    }
+    struct stat st {};
+    EXPECT_TRUE(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(QFileInfo(nullLink).isSymLink());
 }
 
 TEST_F(Download, ARefusedStartWaitsForItsClosingReply) {
