@@ -1,8 +1,6 @@
 // Packed arithmetic with AVX2: 32 columns per step. Built with -mavx2; only called after the
 // processor has been asked for AVX2.
-#include "kernels.h"
-
-#include <immintrin.h>
+#include "kernels_avx2.h"
 
 namespace zrk::image {
 namespace {
@@ -135,7 +133,8 @@ void bgrToRgb32(const uint8_t* bgr, unsigned n, uint8_t* out) {
 } // namespace
 
 const RowKernels* packedAvx2() {
-    static const RowKernels kernels{"packed-avx2", interpolate, applyGain, interleave, bgrToRgb32};
+    static const RowKernels kernels{"packed-avx2", interpolate,     applyGain,       interleave,
+                                    bgrToRgb32,    rowToBitmapAvx2, rowToPlanesAvx2, nullptr};
     return &kernels;
 }
 
