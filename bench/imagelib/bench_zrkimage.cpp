@@ -223,7 +223,8 @@ int main(int argc, char** argv) {
         const auto sizeEnd = name.find('/', slash + 1);
         if (slash == std::string::npos || sizeEnd == std::string::npos) continue;
         const std::string size = name.substr(slash + 1, sizeEnd - slash - 1);
-        const double limit = reporter.fps["limit/" + size + "/streamed_copy"];
+        const auto it = reporter.fps.find("limit/" + size + "/streamed_copy");
+        const double limit = it == reporter.fps.end() ? 0 : it->second;
         if (limit > 0)
             std::printf("%-40s %12.0f %8.1f%%\n", name.c_str(), fps, 100.0 * fps / limit);
         else

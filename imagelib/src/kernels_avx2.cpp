@@ -134,7 +134,7 @@ void bgrToRgb32(const uint8_t* bgr, unsigned n, uint8_t* out) {
 
 const RowKernels* packedAvx2() {
     static const RowKernels kernels{"packed-avx2", interpolate,     applyGain,       interleave,
-                                    bgrToRgb32,    rowToBitmapAvx2, rowToPlanesAvx2, nullptr};
+                                    bgrToRgb32,    rowToBitmapAvx2, rowToPlanesAvx2, sharpenToBitmapAvx2};
     return &kernels;
 }
 
