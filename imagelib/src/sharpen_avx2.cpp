@@ -25,16 +25,17 @@ inline __m256i loadWords(const uint16_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-// sums[x] += row[x] (sign +1) or -= row[x] (sign -1) for x < w.
-template <int sign> void accumulate(uint16_t* sums, const uint8_t* row, unsigned w) {
+// sums[x] += entering[x] - leaving[x] for x < w; either row may be missing.
+void slide(uint16_t* sums, const uint8_t* entering, const uint8_t* leaving, unsigned w) {
     unsigned x = 0;
     for (; x + 16 <= w; x += 16) {
-        const __m256i s = loadWords(sums + x), v = widen(row + x);
-        const __m256i r = sign > 0 ? _mm256_add_epi16(s, v) : _mm256_sub_epi16(s, v);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + x), r);
+        __m256i s = loadWords(sums + x);
+        if (entering) s = _mm256_add_epi16(s, widen(entering + x));
+        if (leaving) s = _mm256_sub_epi16(s, widen(leaving + x));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + x), s);
     }
     for (; x < w; ++x)
-        sums[x] = static_cast<uint16_t>(sums[x] + sign * row[x]);
+        sums[x] = static_cast<uint16_t>(sums[x] + (entering ? entering[x] : 0) - (leaving ? leaving[x] : 0));
 }
 
 // Every count of pixels a window of radius 3 or less can hold.
@@ -55,7 +56,8 @@ inline unsigned divide(unsigned x, const Divisor& d) {
 
 // Inner columns x in [r, w-1-r], 16 per step from x = r, the last step overlapping the one before;
 // each window spans the whole 2r+1 columns, so one divisor serves the row. Needs w >= 16 + 2r.
-void blurInner(const uint16_t* sums, unsigned w, unsigned r, const Divisor& divisor, uint8_t* blur) {
+template <unsigned r>
+void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint16_t* blur) {
     const __m256i magic = _mm256_set1_epi16(static_cast<short>(divisor.magic));
     const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divisor.shift));
     for (unsigned step = r; step + r < w; step += 16) {
@@ -64,64 +66,58 @@ void blurInner(const uint16_t* sums, unsigned w, unsigned r, const Divisor& divi
         for (unsigned i = 1; i <= 2 * r; ++i)
             window = _mm256_add_epi16(window, loadWords(sums + x - r + i));
         const __m256i q = _mm256_srl_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(window, 2), magic), shift);
-        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(q, q), 0x08); // lanes 0, 2
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(blur + x), _mm256_castsi256_si128(bytes));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(blur + x), q);
     }
 }
 
 // The r columns at each end see fewer columns; the caller's width is at least 16 + 2r.
-void blurRow(const uint16_t* sums, unsigned w, unsigned r, unsigned rows, uint8_t* blur) {
-    blurInner(sums, w, r, kDivisors.of[rows * (2 * r + 1)], blur);
+template <unsigned r> void blurRow(const uint16_t* sums, unsigned w, unsigned rows, uint16_t* blur) {
+    blurInner<r>(sums, w, kDivisors.of[rows * (2 * r + 1)], blur);
     for (unsigned e = 0; e < 2 * r; ++e) {
         const unsigned x = e < r ? e : w - 2 * r + e;
         const unsigned left = x > r ? x - r : 0, right = std::min(w - 1, x + r);
         unsigned sum = 0;
         for (unsigned i = left; i <= right; ++i)
             sum += sums[i];
-        blur[x] = static_cast<uint8_t>(divide(sum, kDivisors.of[rows * (right - left + 1)]));
+        blur[x] = static_cast<uint16_t>(divide(sum, kDivisors.of[rows * (right - left + 1)]));
     }
 }
 
 // v + (v - blur) * k limited to 0 .. 255, for 16 pixels in 16-bit lanes. k is within +-255 and d within
 // +-limit (limit * |k| <= 32767), so the product fits; where d was cut short the true result is past
 // 0 or 255 by more than 255 anyway, and the saturating add and pack give the same limit.
-inline __m256i sharpen16(const uint8_t* plane, const uint8_t* blur, __m256i k, __m256i limit) {
+inline __m256i sharpen16(const uint8_t* plane, const uint16_t* blur, __m256i k, __m256i limit) {
     const __m256i v = widen(plane);
-    __m256i d = _mm256_sub_epi16(v, widen(blur));
+    __m256i d = _mm256_sub_epi16(v, loadWords(blur));
     d = _mm256_max_epi16(_mm256_min_epi16(d, limit), _mm256_sub_epi16(_mm256_setzero_si256(), limit));
     return _mm256_adds_epi16(v, _mm256_mullo_epi16(d, k));
 }
 
-inline __m256i sharpen32(const uint8_t* plane, const uint8_t* blur, __m256i k, __m256i limit) {
+inline __m256i sharpen32(const uint8_t* plane, const uint16_t* blur, __m256i k, __m256i limit) {
     const __m256i lo = sharpen16(plane, blur, k, limit), hi = sharpen16(plane + 16, blur + 16, k, limit);
     return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8); // pack works per lane
 }
 
-} // namespace
-
-void sharpenToBitmapAvx2(const uint8_t* const planes[3], unsigned w, unsigned h, unsigned radius, int factor,
-                         uint8_t* out, std::size_t stride) {
+template <unsigned r>
+void sharpenRows(const uint8_t* const planes[3], unsigned w, unsigned h, int factor, uint8_t* out,
+                 std::size_t stride) {
     alignas(32) uint16_t sums[3][kMaxWidth + kPad] = {};
-    alignas(32) uint8_t blur[3][kMaxWidth + kPad];
+    alignas(32) uint16_t blur[3][kMaxWidth + kPad];
     const int k = std::clamp(factor, -255, 255);
     const __m256i kv = _mm256_set1_epi16(static_cast<short>(k));
     const __m256i limit = _mm256_set1_epi16(static_cast<short>(32767 / std::abs(k)));
-    const unsigned r = radius;
-    for (unsigned y = 0; y <= std::min(h - 1, r); ++y)
+    for (unsigned y = 0; y < std::min(h, r); ++y)
         for (int c = 0; c < 3; ++c)
-            accumulate<1>(sums[c], planes[c] + y * w, w);
+            slide(sums[c], planes[c] + y * w, nullptr, w);
 
     for (unsigned y = 0; y < h; ++y) {
-        // Rows [top, bottom] are in the sums.
-        if (y > 0 && y + r < h)
-            for (int c = 0; c < 3; ++c)
-                accumulate<1>(sums[c], planes[c] + (y + r) * w, w);
-        if (y > r)
-            for (int c = 0; c < 3; ++c)
-                accumulate<-1>(sums[c], planes[c] + (y - r - 1) * w, w);
+        // The sums hold rows max(0, y-r) .. min(h-1, y+r).
+        for (int c = 0; c < 3; ++c)
+            slide(sums[c], y + r < h ? planes[c] + (y + r) * w : nullptr,
+                  y > r ? planes[c] + (y - r - 1) * w : nullptr, w);
         const unsigned top = y > r ? y - r : 0, bottom = std::min(h - 1, y + r);
         for (int c = 0; c < 3; ++c)
-            blurRow(sums[c], w, r, bottom - top + 1, blur[c]);
+            blurRow<r>(sums[c], w, bottom - top + 1, blur[c]);
 
         const uint8_t* const row[3] = {planes[0] + y * w, planes[1] + y * w, planes[2] + y * w};
         uint8_t* const line = out + y * stride;
@@ -133,6 +129,20 @@ void sharpenToBitmapAvx2(const uint8_t* const planes[3], unsigned w, unsigned h,
                               sharpen32(row[2] + at, blur[2] + at, kv, limit)},
                              line + 3 * at);
         }
+    }
+}
+
+} // namespace
+
+void sharpenToBitmapAvx2(const uint8_t* const planes[3], unsigned w, unsigned h, unsigned radius, int factor,
+                         uint8_t* out, std::size_t stride) {
+    switch (radius) {
+    case 1:
+        return sharpenRows<1>(planes, w, h, factor, out, stride);
+    case 2:
+        return sharpenRows<2>(planes, w, h, factor, out, stride);
+    default:
+        return sharpenRows<3>(planes, w, h, factor, out, stride);
     }
 }
 
