@@ -54,6 +54,17 @@ inline unsigned divide(unsigned x, const Divisor& d) {
     return ((4 * x * d.magic) >> 16) >> d.shift;
 }
 
+// sums[-r] + ... + sums[r] for 16 columns, added as a tree.
+template <unsigned r> inline __m256i windowSum(const uint16_t* sums) {
+    const auto at = [sums](int i) { return loadWords(sums + i); };
+    const __m256i inner = _mm256_add_epi16(_mm256_add_epi16(at(-1), at(0)), at(1));
+    if constexpr (r == 1) return inner;
+    const __m256i ring2 = _mm256_add_epi16(at(-2), at(2));
+    if constexpr (r == 2) return _mm256_add_epi16(inner, ring2);
+    const __m256i ring3 = _mm256_add_epi16(at(-3), at(3));
+    return _mm256_add_epi16(_mm256_add_epi16(inner, ring2), ring3);
+}
+
 // Inner columns x in [r, w-1-r], 16 per step from x = r, the last step overlapping the one before;
 // each window spans the whole 2r+1 columns, so one divisor serves the row. Needs w >= 16 + 2r.
 template <unsigned r>
@@ -62,9 +73,7 @@ void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint16_
     const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divisor.shift));
     for (unsigned step = r; step + r < w; step += 16) {
         const unsigned x = std::min(step, w - r - 16);
-        __m256i window = loadWords(sums + x - r);
-        for (unsigned i = 1; i <= 2 * r; ++i)
-            window = _mm256_add_epi16(window, loadWords(sums + x - r + i));
+        const __m256i window = windowSum<r>(sums + x);
         const __m256i q = _mm256_srl_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(window, 2), magic), shift);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(blur + x), q);
     }

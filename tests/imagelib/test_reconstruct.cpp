@@ -67,6 +67,17 @@ TEST(ReconstructKernels, EveryPackedKernelMatchesTheReferenceAcrossSizesAndSetti
         {128, 128, 128, 0, 1, 100},
         {128, 128, 128, 100, 1, -100},
         {0, 0, 0, 100, 3, 300},
+        // The one-pass forms: gains with the curve in one table, black lifted by gamma 0 at the
+        // edges, every radius of the vector unsharp mask with whole, odd, negative and huge factors,
+        // and radius 4 through the staged blur behind a fused interpolation.
+        {17, 255, 3, 33, 0, 0},
+        {255, 0, 200, 0, 0, 0},
+        {128, 128, 128, 100, 2, 150},
+        {200, 100, 50, 300, 3, 100},
+        {128, 128, 128, 100, 3, -250},
+        {128, 128, 128, 100, 2, 32700},
+        {90, 128, 160, 100, 1, -32700},
+        {128, 128, 128, 100, 4, 100},
     };
     for (auto [w, h] : kSizes) {
         const Frame f = randomFrame(w, h, rng);
