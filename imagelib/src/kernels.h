@@ -37,6 +37,12 @@ struct RowKernels {
     // into the bitmap rows, for radius 1 .. kFusedMaxRadius; the planes are only read.
     void (*sharpenToBitmap)(const uint8_t* const planes[3], unsigned w, unsigned h, unsigned radius,
                             int factor, uint8_t* out, std::size_t stride);
+
+    // One line of a picture drawn at twice its size: 2n pixels of 0xffRRGGBB from two source rows of n
+    // such pixels weighted in quarters (weightFirst + weightSecond = 4), 3/4 and 1/4 across
+    // (draw_double.cpp).
+    void (*doubleLine)(const uint8_t* first, const uint8_t* second, unsigned weightFirst,
+                       unsigned weightSecond, unsigned n, uint8_t* out);
 };
 
 constexpr unsigned kFusedMinWidth = 34;
@@ -55,6 +61,11 @@ void interpolatePackedPortable(const uint8_t* above, const uint8_t* row, const u
                                bool oddRow, uint8_t* red, uint8_t* green, uint8_t* blue);
 void applyGainPortable(uint8_t* line, unsigned w, unsigned gain);
 void bgrToRgb32Portable(const uint8_t* bgr, unsigned n, uint8_t* out);
+void doubleLinePortable(const uint8_t* first, const uint8_t* second, unsigned weightFirst,
+                        unsigned weightSecond, unsigned n, uint8_t* out);
+// The same from source pixel `from` on, with both outermost destination pixels (vector forms' tail).
+void doubleLineFrom(const uint8_t* first, const uint8_t* second, unsigned weightFirst, unsigned weightSecond,
+                    unsigned n, unsigned from, uint8_t* out);
 void interleavePortable(const uint8_t* blue, const uint8_t* green, const uint8_t* red, unsigned w,
                         uint8_t* out);
 

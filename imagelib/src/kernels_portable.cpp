@@ -107,8 +107,9 @@ const RowKernels kPackedPortable{"packed-portable",
                                  bgrToRgb32Portable,
                                  nullptr,
                                  nullptr,
-                                 nullptr};
-const RowKernels kScalar{"scalar",           interpolateScalar, applyGainScalar, interleavePortable,
-                         bgrToRgb32Portable, nullptr,           nullptr,         nullptr};
+                                 nullptr,
+                                 doubleLinePortable};
+const RowKernels kScalar{"scalar", interpolateScalar, applyGainScalar, interleavePortable, bgrToRgb32Portable,
+                         nullptr,  nullptr,           nullptr,         doubleLinePortable};
 
 } // namespace zrk::image

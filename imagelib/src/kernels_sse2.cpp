@@ -77,7 +77,8 @@ void applyGain(uint8_t* line, unsigned w, unsigned gain) {
 
 const RowKernels* packedSse2() {
     static const RowKernels kernels{"packed-sse2",      interpolate, applyGain, interleavePortable,
-                                    bgrToRgb32Portable, nullptr,     nullptr,   nullptr};
+                                    bgrToRgb32Portable, nullptr,     nullptr,   nullptr,
+                                    doubleLinePortable};
     return &kernels;
 }
 
