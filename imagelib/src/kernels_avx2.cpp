@@ -146,8 +146,11 @@ void doubleLine(const uint8_t* first, const uint8_t* second, unsigned weightFirs
         return _mm256_add_epi16(_mm256_mullo_epi16(pixels4(first + 4 * x), wf),
                                 _mm256_mullo_epi16(pixels4(second + 4 * x), ws));
     };
-    unsigned x = 0;
-    for (; x + 5 <= n; x += 4) {
+    // The last step overlaps the one before (same pixels written twice); the outermost pixels, and
+    // whole lines of fewer than 5 source pixels, are left to the portable form.
+    if (n < 5) return doubleLineFrom(first, second, weightFirst, weightSecond, n, 0, out);
+    for (unsigned step = 0; step + 1 < n; step += 4) {
+        const unsigned x = step + 5 <= n ? step : n - 5;
         const __m256i here = vertical(x), next = vertical(x + 1);
         const __m256i odd = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(here, 1), here), next);
         const __m256i even = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(next, 1), next), here);
@@ -155,7 +158,7 @@ void doubleLine(const uint8_t* first, const uint8_t* second, unsigned weightFirs
         const __m256i b = _mm256_srli_epi16(_mm256_add_epi16(_mm256_unpackhi_epi64(odd, even), rounding), 4);
         store(out + 4 * (2 * x + 1), _mm256_packus_epi16(a, b));
     }
-    doubleLineFrom(first, second, weightFirst, weightSecond, n, x, out);
+    doubleLineFrom(first, second, weightFirst, weightSecond, n, n, out);
 }
 
 } // namespace
