@@ -67,14 +67,15 @@ inline void storeInterleaved(const Colours& c, uint8_t* out) {
     const __m256i b = _mm256_shuffle_epi8(c.blue, load(kInterleave.spread[0]));
     const __m256i g = _mm256_shuffle_epi8(c.green, load(kInterleave.spread[1]));
     const __m256i r = _mm256_shuffle_epi8(c.red, load(kInterleave.spread[2]));
-    __m256i block[3];
-    for (int k = 0; k < 3; ++k)
-        block[k] = _mm256_blendv_epi8(_mm256_blendv_epi8(b, g, load(kInterleave.pick[k][0])), r,
-                                      load(kInterleave.pick[k][1]));
-    // block[k] = [low lane: block k of pixels 0..15 | high lane: block k of pixels 16..31]
-    store(out, _mm256_permute2x128_si256(block[0], block[1], 0x20));
-    store(out + 32, _mm256_blend_epi32(block[2], block[0], 0xf0));
-    store(out + 64, _mm256_permute2x128_si256(block[1], block[2], 0x31));
+    const auto block = [&](int k) {
+        return _mm256_blendv_epi8(_mm256_blendv_epi8(b, g, load(kInterleave.pick[k][0])), r,
+                                  load(kInterleave.pick[k][1]));
+    };
+    // block k = [low lane: block k of pixels 0..15 | high lane: block k of pixels 16..31]
+    const __m256i block0 = block(0), block1 = block(1), block2 = block(2);
+    store(out, _mm256_permute2x128_si256(block0, block1, 0x20));
+    store(out + 32, _mm256_blend_epi32(block2, block0, 0xf0));
+    store(out + 64, _mm256_permute2x128_si256(block1, block2, 0x31));
 }
 
 } // namespace avx2
