@@ -79,16 +79,19 @@ void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint16_
     }
 }
 
-// The r columns at each end see fewer columns; the caller's width is at least 16 + 2r.
+// The r columns at each end see fewer columns. The sums are kept between zeros (kPad words on each
+// side), so a vector window over the first and the last 16 columns sums exactly the columns inside;
+// only those r counts differ, and they are divided one by one. The width is at least 16 + 2r.
 template <unsigned r> void blurRow(const uint16_t* sums, unsigned w, unsigned rows, uint16_t* blur) {
     blurInner<r>(sums, w, kDivisors.of[rows * (2 * r + 1)], blur);
-    for (unsigned e = 0; e < 2 * r; ++e) {
-        const unsigned x = e < r ? e : w - 2 * r + e;
-        const unsigned left = x > r ? x - r : 0, right = std::min(w - 1, x + r);
-        unsigned sum = 0;
-        for (unsigned i = left; i <= right; ++i)
-            sum += sums[i];
-        blur[x] = static_cast<uint16_t>(divide(sum, kDivisors.of[rows * (right - left + 1)]));
+    alignas(32) uint16_t left[16], right[16];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(left), windowSum<r>(sums));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(right), windowSum<r>(sums + w - 16));
+    for (unsigned e = 0; e < r; ++e) {
+        // Column e and column w-1-e each see r+1+e columns.
+        const Divisor& d = kDivisors.of[rows * (r + 1 + e)];
+        blur[e] = static_cast<uint16_t>(divide(left[e], d));
+        blur[w - 1 - e] = static_cast<uint16_t>(divide(right[15 - e], d));
     }
 }
 
@@ -110,7 +113,8 @@ inline __m256i sharpen32(const uint8_t* plane, const uint16_t* blur, __m256i k, 
 template <unsigned r>
 void sharpenRows(const uint8_t* const planes[3], unsigned w, unsigned h, int factor, uint8_t* out,
                  std::size_t stride) {
-    alignas(32) uint16_t sums[3][kMaxWidth + kPad] = {};
+    alignas(32) uint16_t sumsWithZeros[3][kPad + kMaxWidth + kPad] = {};
+    uint16_t* const sums[3] = {sumsWithZeros[0] + kPad, sumsWithZeros[1] + kPad, sumsWithZeros[2] + kPad};
     alignas(32) uint16_t blur[3][kMaxWidth + kPad];
     const int k = std::clamp(factor, -255, 255);
     const __m256i kv = _mm256_set1_epi16(static_cast<short>(k));
