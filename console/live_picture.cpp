@@ -31,8 +31,19 @@ void LivePicture::Clear() {
 
 void LivePicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    const QRect all = rect();
+    if (m_shown) {
+        // The picture covers its own area: only the strips around it get the background, so a frame
+        // at the live rate is written once, not filled and then written.
+        const QRect p(QPoint(kBorder, kBorder), m_image.size());
+        painter.fillRect(QRect(0, 0, all.width(), p.top()), Qt::black);
+        painter.fillRect(QRect(0, p.bottom() + 1, all.width(), all.height() - p.bottom() - 1), Qt::black);
+        painter.fillRect(QRect(0, p.top(), p.left(), p.height()), Qt::black);
+        painter.fillRect(QRect(p.right() + 1, p.top(), all.width() - p.right() - 1, p.height()), Qt::black);
+        painter.drawImage(p.topLeft(), m_image);
+    } else {
+        painter.fillRect(all, Qt::black);
+    }
     painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (m_shown) painter.drawImage(QPoint(kBorder, kBorder), m_image);
+    painter.drawRect(all.adjusted(0, 0, -1, -1));
 }

@@ -1,10 +1,12 @@
 // Frames per second of the reconstruction and of CombRGB_Play, measured against OpenCV's bilinear
 // Bayer demosaic (COLOR_BayerRG2BGR decodes this camera's B G / G R layout) on one thread and the same
-// frames. Prints the ratio at the end.
+// frames, and against the memory limit: a streamed copy that reads a raw frame and writes a picture's
+// worth of bytes with cold caches. Prints each case as frames/s and as a share of that limit.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -74,6 +76,35 @@ void reconstruct(benchmark::State& state, unsigned w, unsigned h, unsigned gamma
     state.SetLabel(kernels.name);
 }
 
+// The limit: per frame, a raw frame's bytes read and a picture's bytes written, nothing computed, with
+// cold caches: input and output both rotate through 64 MiB, twice the last-level cache, so every
+// byte comes from and goes to memory. Each raw row goes out three times, filling the picture row
+// (stride 3 * w for the supported widths).
+void streamedCopy(benchmark::State& state, unsigned w, unsigned h) {
+    constexpr std::size_t kSpan = std::size_t{64} << 20;
+    const std::size_t frameBytes = std::size_t{w} * h, pictureBytes = 3 * frameBytes;
+    const std::size_t inFrames = kSpan / frameBytes, outFrames = kSpan / pictureBytes;
+    std::vector<uint8_t> in(inFrames * frameBytes), out(outFrames * pictureBytes);
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<uint8_t>(i * 7);
+    std::size_t fi = 0, fo = 0;
+    for (auto _ : state) {
+        const uint8_t* src = in.data() + fi * frameBytes;
+        uint8_t* dst = out.data() + fo * pictureBytes;
+        for (unsigned r = 0; r < h; ++r, src += w, dst += 3 * std::size_t{w}) {
+            std::memcpy(dst, src, w);
+            std::memcpy(dst + w, src, w);
+            std::memcpy(dst + 2 * w, src, w);
+        }
+        benchmark::DoNotOptimize(dst);
+        benchmark::ClobberMemory();
+        fi = (fi + 1) % inFrames;
+        fo = (fo + 1) % outFrames;
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 #if defined(ZRK_BENCH_OPENCV)
 void openCv(benchmark::State& state, unsigned w, unsigned h) {
     cv::setNumThreads(1);
@@ -136,6 +167,33 @@ void play(benchmark::State& state, int scale) {
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The live picture's library call: a 200 x 200 frame in memory drawn at 400 x 400.
+void live(benchmark::State& state) {
+    const auto& raw = frames(200, 200);
+    std::vector<uint8_t> buffer((ZRK_FRAME_HEADER_SIZE + 200 * 200) * kFrames + 64);
+    for (int f = 0; f < kFrames; ++f) {
+        uint8_t* record = buffer.data() + (ZRK_FRAME_HEADER_SIZE + 200 * 200) * f;
+        std::memcpy(record, "ZRK", 4);
+        std::memcpy(record + ZRK_FRAME_HEADER_SIZE, raw.data() + 200 * 200 * f, 200 * 200);
+    }
+    std::vector<uint32_t> pixels(400 * 400);
+    const ZRK_SURFACE surface{reinterpret_cast<uint8_t*>(pixels.data()), 400, 400, 400 * 4};
+    const uint16_t gains[3] = {128, 128, 128};
+    const ZRK_ENHANCE off{0, 0};
+    int16_t status = 0;
+    int f = 0;
+    for (auto _ : state) {
+        if (!CombRGB_Live(&surface, buffer.data() + (ZRK_FRAME_HEADER_SIZE + 200 * 200) * f, 200, 200, 400, 400,
+                          gains, 100, &off, nullptr, &status)) {
+            state.SkipWithError("CombRGB_Live failed");
+            break;
+        }
+        f = (f + 1) % kFrames;
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 // Keeps each run's frames per second for the closing comparison.
 class Reporter : public benchmark::ConsoleReporter {
 public:
@@ -163,7 +221,11 @@ int main(int argc, char** argv) {
     const Case cases[] = {{"512x512/plain", 512, 512, 100, 0, 0},
                           {"200x200/plain", 200, 200, 100, 0, 0},
                           {"512x512/gamma77", 512, 512, 77, 0, 0},
-                          {"512x512/radius1_strength100", 512, 512, 100, 1, 100}};
+                          {"512x512/radius1_strength100", 512, 512, 100, 1, 100},
+                          {"512x512/radius2_strength100", 512, 512, 100, 2, 100},
+                          {"512x512/radius3_strength100", 512, 512, 100, 3, 100}};
+    benchmark::RegisterBenchmark("limit/512x512/streamed_copy", streamedCopy, 512u, 512u);
+    benchmark::RegisterBenchmark("limit/200x200/streamed_copy", streamedCopy, 200u, 200u);
     for (const Case& c : cases) {
         benchmark::RegisterBenchmark((std::string("zrk/") + c.name).c_str(), reconstruct, c.w, c.h, c.gamma,
                                      c.radius, c.strength, KernelChoice::Best);
@@ -174,6 +236,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("opencv/512x512/plain", openCv, 512u, 512u);
     benchmark::RegisterBenchmark("opencv/200x200/plain", openCv, 200u, 200u);
 #endif
+    benchmark::RegisterBenchmark("CombRGB_Live/200x200/to_400x400", live);
     benchmark::RegisterBenchmark("CombRGB_Play/512x512/1to1", play, 1);
     benchmark::RegisterBenchmark("CombRGB_Play/512x512/scaled_x2", play, 2);
 
@@ -181,6 +244,20 @@ int main(int argc, char** argv) {
     Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::filesystem::remove(playFile());
+    // Every case of a frame size against that size's streamed copy.
+    std::printf("\n%-40s %12s %9s\n", "case", "frames/s", "of limit");
+    for (const auto& [name, fps] : reporter.fps) {
+        const auto slash = name.find('/');
+        const auto sizeEnd = name.find('/', slash + 1);
+        if (slash == std::string::npos || sizeEnd == std::string::npos) continue;
+        const std::string size = name.substr(slash + 1, sizeEnd - slash - 1);
+        const auto it = reporter.fps.find("limit/" + size + "/streamed_copy");
+        const double limit = it == reporter.fps.end() ? 0 : it->second;
+        if (limit > 0)
+            std::printf("%-40s %12.0f %8.1f%%\n", name.c_str(), fps, 100.0 * fps / limit);
+        else
+            std::printf("%-40s %12.0f %9s\n", name.c_str(), fps, "-");
+    }
 #if defined(ZRK_BENCH_OPENCV)
     for (const char* size : {"512x512", "200x200"}) {
         const double ours = reporter.fps[std::string("zrk/") + size + "/plain"];

@@ -172,6 +172,8 @@ void drawDirect(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned
     }
 }
 
+} // namespace
+
 int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned dh,
                const ScaleScratch& scratch) {
     if (!buildColumnTable(b, dw, scratch)) return ZRK_STATUS_SCALE;
@@ -181,8 +183,6 @@ int drawScaled(const BitmapView& b, const ZRK_SURFACE& s, unsigned dw, unsigned 
         drawDirect(b, s, dw, dh, scratch);
     return ZRK_STATUS_OK;
 }
-
-} // namespace
 
 int checkDrawTarget(const ZRK_SURFACE* surface, unsigned width4, unsigned h, int16_t dispW, int16_t dispH) {
     if (!surface || !surface->pixels || surface->width <= 0 || surface->height <= 0 ||
@@ -205,6 +205,9 @@ int drawBitmap(const BitmapView& bitmap, const ZRK_SURFACE& surface, int16_t dis
         return ZRK_STATUS_OK;
     }
     if (dispW <= 0 || dispH <= 0) return ZRK_STATUS_SCALE;
+    if (static_cast<unsigned>(dispW) == 2 * bitmap.width &&
+        static_cast<unsigned>(dispH) == 2 * bitmap.height && drawDoubled(bitmap, surface, kernels))
+        return ZRK_STATUS_OK;
     return drawScaled(bitmap, surface, static_cast<unsigned>(dispW), static_cast<unsigned>(dispH), scratch);
 }
 

@@ -39,4 +39,12 @@ int checkDrawTarget(const ZRK_SURFACE* surface, unsigned width4, unsigned h, int
 int drawBitmap(const BitmapView& bitmap, const ZRK_SURFACE& surface, int16_t dispW, int16_t dispH,
                const ScaleScratch& scratch, const RowKernels& kernels);
 
+// The general scaler behind drawBitmap (area average where an axis shrinks, linear where it grows).
+int drawScaled(const BitmapView& bitmap, const ZRK_SURFACE& surface, unsigned dispW, unsigned dispH,
+               const ScaleScratch& scratch);
+
+// Draws at exactly twice the bitmap's width and height, the same pixels as the general scaler gives.
+// Returns false, drawing nothing, for a bitmap wider than 1024 pixels.
+bool drawDoubled(const BitmapView& bitmap, const ZRK_SURFACE& surface, const RowKernels& kernels);
+
 } // namespace zrk::image

@@ -1,8 +1,6 @@
 // Packed arithmetic with AVX2: 32 columns per step. Built with -mavx2; only called after the
 // processor has been asked for AVX2.
-#include "kernels.h"
-
-#include <immintrin.h>
+#include "kernels_avx2.h"
 
 namespace zrk::image {
 namespace {
@@ -132,10 +130,43 @@ void bgrToRgb32(const uint8_t* bgr, unsigned n, uint8_t* out) {
     bgrToRgb32Portable(bgr + 3 * x, n - x, out + 4 * x);
 }
 
+// Destination pixels 2x+1 .. 2x+8 per step from source pixels x .. x+4 of both rows, 16-bit lanes:
+//   here = [x   | x+1 ‖ x+2 | x+3]   next = [x+1 | x+2 ‖ x+3 | x+4]   (4 channels per pixel, ‖ = lane)
+//   odd = 3 here + next  -> out 2x+1, 2x+3, 2x+5, 2x+7;  even = here + 3 next -> out 2x+2, ... 2x+8
+// Interleaving odd and even per 64 bits puts each lane's four pixels in order for one 32-byte store.
+void doubleLine(const uint8_t* first, const uint8_t* second, unsigned weightFirst, unsigned weightSecond,
+                unsigned n, uint8_t* out) {
+    const __m256i wf = _mm256_set1_epi16(static_cast<short>(weightFirst));
+    const __m256i ws = _mm256_set1_epi16(static_cast<short>(weightSecond));
+    const __m256i rounding = _mm256_set1_epi16(8);
+    const auto pixels4 = [](const uint8_t* p) {
+        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    };
+    const auto vertical = [&](unsigned x) {
+        return _mm256_add_epi16(_mm256_mullo_epi16(pixels4(first + 4 * x), wf),
+                                _mm256_mullo_epi16(pixels4(second + 4 * x), ws));
+    };
+    // The last step overlaps the one before (same pixels written twice); the outermost pixels, and
+    // whole lines of fewer than 5 source pixels, are left to the portable form.
+    if (n < 5) return doubleLineFrom(first, second, weightFirst, weightSecond, n, 0, out);
+    for (unsigned step = 0; step + 1 < n; step += 4) {
+        const unsigned x = step + 5 <= n ? step : n - 5;
+        const __m256i here = vertical(x), next = vertical(x + 1);
+        const __m256i odd = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(here, 1), here), next);
+        const __m256i even = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(next, 1), next), here);
+        const __m256i a = _mm256_srli_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(odd, even), rounding), 4);
+        const __m256i b = _mm256_srli_epi16(_mm256_add_epi16(_mm256_unpackhi_epi64(odd, even), rounding), 4);
+        store(out + 4 * (2 * x + 1), _mm256_packus_epi16(a, b));
+    }
+    doubleLineFrom(first, second, weightFirst, weightSecond, n, n, out);
+}
+
 } // namespace
 
 const RowKernels* packedAvx2() {
-    static const RowKernels kernels{"packed-avx2", interpolate, applyGain, interleave, bgrToRgb32};
+    static const RowKernels kernels{"packed-avx2",   interpolate,         applyGain,
+                                    interleave,      bgrToRgb32,          rowToBitmapAvx2,
+                                    rowToPlanesAvx2, sharpenToBitmapAvx2, doubleLine};
     return &kernels;
 }
 

@@ -100,9 +100,16 @@ void bgrToRgb32Portable(const uint8_t* bgr, unsigned n, uint8_t* out) {
     }
 }
 
-const RowKernels kPackedPortable{"packed-portable", interpolatePackedPortable, applyGainPortable,
-                                 interleavePortable, bgrToRgb32Portable};
-const RowKernels kScalar{"scalar", interpolateScalar, applyGainScalar, interleavePortable,
-                         bgrToRgb32Portable};
+const RowKernels kPackedPortable{"packed-portable",
+                                 interpolatePackedPortable,
+                                 applyGainPortable,
+                                 interleavePortable,
+                                 bgrToRgb32Portable,
+                                 nullptr,
+                                 nullptr,
+                                 nullptr,
+                                 doubleLinePortable};
+const RowKernels kScalar{"scalar", interpolateScalar, applyGainScalar, interleavePortable, bgrToRgb32Portable,
+                         nullptr,  nullptr,           nullptr,         doubleLinePortable};
 
 } // namespace zrk::image

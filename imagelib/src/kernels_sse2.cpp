@@ -76,8 +76,9 @@ void applyGain(uint8_t* line, unsigned w, unsigned gain) {
 } // namespace
 
 const RowKernels* packedSse2() {
-    static const RowKernels kernels{"packed-sse2", interpolate, applyGain, interleavePortable,
-                                    bgrToRgb32Portable};
+    static const RowKernels kernels{"packed-sse2",      interpolate, applyGain, interleavePortable,
+                                    bgrToRgb32Portable, nullptr,     nullptr,   nullptr,
+                                    doubleLinePortable};
     return &kernels;
 }
 

@@ -267,3 +267,24 @@ TEST_F(LiveImage, WhileTheCameraDialogIsOpenThePendingSettingsAreDrawn) {
 }
 
 } // namespace
+
+// The picture is painted where the library drew it, inside the border; only the strips around it,
+// and the whole area once cleared, get the black background.
+TEST(LivePictureWidget, PaintsThePictureInsideItsBorderAndOnlyTheRestBlack) {
+    LivePicture picture;
+    picture.resize(410, 408); // wider and taller than the picture and its border
+    const ZRK_SURFACE surface = picture.Surface(QSize(400, 400));
+    for (int y = 0; y < surface.height; ++y)
+        for (int x = 0; x < surface.width; ++x)
+            reinterpret_cast<uint32_t*>(surface.pixels + y * surface.stride)[x] = 0xff336699u;
+    picture.Refresh();
+    const QImage shown = picture.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb drawn = 0xff336699u, black = 0xff000000u;
+    for (const QPoint p : {QPoint(2, 2), QPoint(401, 401), QPoint(200, 2), QPoint(2, 300)})
+        EXPECT_EQ(shown.pixel(p), drawn) << p.x() << "," << p.y();
+    for (const QPoint p : {QPoint(1, 1), QPoint(402, 200), QPoint(407, 300), QPoint(200, 402),
+                           QPoint(200, 405), QPoint(1, 200)})
+        EXPECT_EQ(shown.pixel(p), black) << p.x() << "," << p.y();
+    picture.Clear();
+    EXPECT_EQ(picture.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(200, 200), black);
+}

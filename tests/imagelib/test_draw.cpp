@@ -177,3 +177,25 @@ TEST(DrawScaled, TooLittleScratchIsAScalingFailure) {
               ZRK_STATUS_SCALE);
     EXPECT_EQ(drawBitmap(b.view(), s.s, -3, 100, kScratch, kernelsFor(KernelChoice::Best)), ZRK_STATUS_SCALE);
 }
+
+TEST(DrawScaled, DoublingGivesTheGeneralScalersPixels) {
+    std::mt19937 rng(21);
+    // The live picture's 200 x 200, the player's sizes, and the smallest and narrowest pictures (one
+    // pixel: only the outermost destination pixels; odd widths: the vector body's tail).
+    for (auto [w, h] : {std::pair{200u, 200u}, std::pair{256u, 256u}, std::pair{512u, 256u},
+                        std::pair{1u, 1u}, std::pair{2u, 1u}, std::pair{3u, 5u}, std::pair{5u, 2u},
+                        std::pair{8u, 2u}, std::pair{9u, 3u}, std::pair{13u, 4u}}) {
+        Bitmap b(w, h);
+        for (auto& v : b.bytes)
+            v = static_cast<uint8_t>(rng());
+        b.bytes.front() = b.bytes.back() = 255;
+        Surface general(1030, 520);
+        ASSERT_EQ(drawScaled(b.view(), general.s, 2 * w, 2 * h, kScratch), ZRK_STATUS_OK);
+        for (KernelChoice choice :
+             {KernelChoice::Scalar, KernelChoice::PackedSse2, KernelChoice::PackedAvx2}) {
+            Surface doubled(1030, 520);
+            ASSERT_TRUE(drawDoubled(b.view(), doubled.s, kernelsFor(choice)));
+            ASSERT_EQ(doubled.pixels, general.pixels) << kernelsFor(choice).name << " " << w << "x" << h;
+        }
+    }
+}

@@ -67,6 +67,17 @@ TEST(ReconstructKernels, EveryPackedKernelMatchesTheReferenceAcrossSizesAndSetti
         {128, 128, 128, 0, 1, 100},
         {128, 128, 128, 100, 1, -100},
         {0, 0, 0, 100, 3, 300},
+        // The one-pass forms: gains with the curve in one table, black lifted by gamma 0 at the
+        // edges, every radius of the vector unsharp mask with whole, odd, negative and huge factors,
+        // and radius 4 through the staged blur behind a fused interpolation.
+        {17, 255, 3, 33, 0, 0},
+        {255, 0, 200, 0, 0, 0},
+        {128, 128, 128, 100, 2, 150},
+        {200, 100, 50, 300, 3, 100},
+        {128, 128, 128, 100, 3, -250},
+        {128, 128, 128, 100, 2, 32700},
+        {90, 128, 160, 100, 1, -32700},
+        {128, 128, 128, 100, 4, 100},
     };
     for (auto [w, h] : kSizes) {
         const Frame f = randomFrame(w, h, rng);
@@ -195,4 +206,29 @@ TEST(ReconstructEdges, OutputMayShareMemoryWithTheBlurPlanes) {
                                  p.gamma, {p.radius, p.strength}, planes, kernelsFor(KernelChoice::Best)));
     EXPECT_TRUE(std::equal(pixels, pixels + kMaxPixelBytes,
                            ref::reconstruct(f.raw, 512, 512, ref::Form::Packed, p).begin()));
+}
+
+// The one-pass vector form against the staged portable form of the same arithmetic, over random
+// settings: gains across their range (0 and 255 included), gamma from 0 (black lifted) up, every
+// radius the vector blur takes and the staged one behind it, whole, odd and negative strengths; sizes
+// at the vector form's smallest width, with the fewest rows, and the camera's own.
+TEST(ReconstructKernels, OnePassFormEqualsTheStagedFormForRandomSettings) {
+    std::mt19937 rng(29);
+    const std::pair<unsigned, unsigned> sizes[] = {{40, 2},  {40, 4},   {48, 6},  {200, 200},
+                                                   {256, 8}, {504, 18}, {512, 10}};
+    for (auto [w, h] : sizes) {
+        const Frame f = randomFrame(w, h, rng);
+        for (int n = 0; n < 12; ++n) {
+            const ref::Params p{static_cast<uint8_t>(rng() % 4 == 0 ? 255 * (rng() % 2) : rng() % 256),
+                                static_cast<uint8_t>(rng() % 256),
+                                static_cast<uint8_t>(rng() % 256),
+                                static_cast<unsigned>(rng() % 4 == 0 ? 100 : rng() % 301),
+                                static_cast<int>(rng() % 5),
+                                static_cast<int>(rng() % 17) * 50 - 400};
+            ASSERT_EQ(run(f, kernelsFor(KernelChoice::PackedAvx2), p), run(f, kPackedPortable, p))
+                << w << "x" << h << " gains " << int{p.blueGain} << "/" << int{p.greenGain} << "/"
+                << int{p.redGain} << " gamma " << p.gamma << " radius " << p.radius << " strength "
+                << p.strength;
+        }
+    }
 }

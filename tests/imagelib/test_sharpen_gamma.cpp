@@ -1,6 +1,7 @@
 // Gamma table and unsharp mask rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "imagelib/src/gamma.h"
@@ -94,4 +95,44 @@ TEST(UnsharpMask, HugeRadiusActsAsTheWholePlane) {
     p.sharpen(30000, 100);
     EXPECT_EQ(p.at(0, 0, 0), 126);
     EXPECT_EQ(p.at(0, 7, 3), 0);
+}
+
+// The tone tables and the vector blur's division, against the plain arithmetic they replace.
+#include "imagelib/src/gamma.h"
+
+TEST(Tone, OneTablePerColourIsTheGainThenTheCurveAndItsSlicesRebuildIt) {
+    const uint8_t gainSets[][3] = {{128, 128, 128}, {0, 128, 255}, {1, 64, 200}, {255, 255, 255}};
+    for (unsigned gamma : {0u, 1u, 50u, 77u, 100u, 250u, 1000u, 65535u})
+        for (const auto& gains : gainSets) {
+            Tone tone;
+            makeTone(gains, gamma, tone);
+            const bool unity = gains[0] == 128 && gains[1] == 128 && gains[2] == 128;
+            const Tone::Kind kind =
+                gamma != 100 ? Tone::Kind::Table : unity ? Tone::Kind::None : Tone::Kind::Gains;
+            ASSERT_EQ(tone.kind, kind) << gamma;
+            if (kind != Tone::Kind::Table) continue;
+            const uint8_t* curve = gammaTable(gamma);
+            for (int c = 0; c < 3; ++c)
+                for (unsigned v = 0; v < 256; ++v) {
+                    const unsigned gained = std::min(255u, (v * gains[c]) >> 7);
+                    ASSERT_EQ(tone.table[c][v], curve[gained]) << gamma << " colour " << c << " value " << v;
+                    // What the byte shuffles compute: the XOR of the slices from the start of v's half
+                    // of the table up to v's own, at v's low four bits, in both 16-byte halves.
+                    for (unsigned half : {0u, 16u}) {
+                        uint8_t rebuilt = 0;
+                        for (unsigned k = v < 128 ? 0 : 8; k <= v / 16; ++k)
+                            rebuilt ^= tone.slices[c][k][half + v % 16];
+                        ASSERT_EQ(rebuilt, tone.table[c][v]) << gamma << " colour " << c << " value " << v;
+                    }
+                }
+        }
+}
+
+TEST(BlurDivision, EveryWindowCountDividesEverySumExactly) {
+    for (unsigned d = 1; d <= 49; ++d) {
+        const Divisor divisor = divisorFor(d);
+        ASSERT_LT(divisor.magic, 1u << 15) << d;
+        for (unsigned x = 0; x < (1u << 14); ++x)
+            ASSERT_EQ(((4 * x * divisor.magic) >> 16) >> divisor.shift, x / d) << x << " / " << d;
+    }
 }
