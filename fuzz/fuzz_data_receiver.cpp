@@ -30,7 +30,7 @@ void DeliverNested() {
     RecvImageData(chunk.constData(), static_cast<int32_t>(chunk.size()));
 }
 
-class Hooks final : public WindowHooks {
+class FuzzHooks final : public WindowHooks {
 public:
     void EndDownload() override { ::EndDownload(); }
     void EndThumbNail() override { ::EndThumbNail(); }
@@ -45,7 +45,7 @@ public:
     void DrawPreviewFrame() override { DeliverNested(); }
 };
 
-Hooks g_hooks;
+FuzzHooks g_hooks;
 QString g_file;
 int64_t g_announced = 0; // the largest number in any reply line of this input
 
@@ -114,7 +114,8 @@ void Check() {
     if (g_lngFrameFill < 0 || g_lngFrameSize < 0 || g_lngFrameSize > kFrameRecordMax ||
         g_lngFrameFill > std::max(g_lngFrameSize, 0))
         fuzz::Fail("live frame filled past its size");
-    if (g_lngThumbFill < 0) fuzz::Fail("single frame fill negative");
+    if (g_lngThumbFill < 0 || g_lngThumbFill > kFrameRecordMax)
+        fuzz::Fail("single frame filled past a record");
     if (g_lngDataMode < 0 || g_lngDataMode > 3) fuzz::Fail("data mode out of range");
     struct stat st {};
     if (::stat(QFile::encodeName(g_file).constData(), &st) == 0 &&
