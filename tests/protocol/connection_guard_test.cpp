@@ -102,7 +102,8 @@ TEST_F(Guard, AConnectionThatNeverCompletesEndsOnceInTheStatedMessage) {
         const char* name;
         std::function<void(Guard&)> camera;
         QString text;
-        int connections; // command connections the program made
+        int connections;                                 // command connections the program made
+        std::function<void(Guard&)> connected = nullptr; // runs once "Connect" is ticked
     };
     const std::vector<Case> cases = {
         {"never greets", [](Guard& g) { g.peer->greeting.clear(); }, kCmdTimeOut, 1},
@@ -122,6 +123,13 @@ TEST_F(Guard, AConnectionThatNeverCompletesEndsOnceInTheStatedMessage) {
              });
          },
          kLost, 2}, // the one silent reconnect, then the message
+        {"drops a finished connection, takes the reconnect and never speaks", [](Guard&) {}, kCmdTimeOut, 2,
+         [](Guard& g) {
+             g.ConnectAndWait();
+             ASSERT_TRUE(WaitUntil([&] { return !g.sup->tmrComTimeOut->isActive(); }, 3000)); // read out
+             g.peer->greeting.clear();
+             g.peer->cmd->abort();
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,6 +140,7 @@ TEST_F(Guard, AConnectionThatNeverCompletesEndsOnceInTheStatedMessage) {
         Aim(peer->command.serverPort(), peer->data.serverPort());
         c.camera(*this);
         window->chkTCPConnect->setChecked(true);
+        if (c.connected) c.connected(*this);
         ExpectEndedOnceWith(c.text);
         EXPECT_EQ(commandConnections, c.connections);
     }

@@ -2,6 +2,7 @@
 // data time-out while frames are dropped and a fresh start on every LVST.
 #include "tests/support/wait.h"
 #include "tests/transfer/transfer_fixture.h"
+#include "transfer/held_data.h"
 #include "transfer/live_stats.h"
 
 namespace {
@@ -75,6 +76,29 @@ TEST_F(Live, ChunksBeforeTheFirstSignatureAreDropped) {
     EXPECT_EQ(Shown(), QList<QByteArray>{frame});
 }
 
+TEST_F(Live, AfterLostBytesNothingIsShownUntilAChunkBeginsWithTheSignature) {
+    // The link keeps delivering while the display holds a message box; one chunk does not fit
+    // the hold and is lost. Behind the gap the stream goes on mid-frame for more than a frame,
+    // and no chunk of it begins where a frame does.
+    const QByteArray stream = Stream(6);
+    const LiveStats before = LiveCounters();
+    bool once = true;
+    hooks.duringShow = [&] {
+        if (!once) return;
+        once = false;
+        Feed(stream.mid(kFrame, 10000));                              // frame 1 begins
+        Feed(QByteArray(held::kCapacity + 1, 'x'));                   // lost
+        Feed(stream.mid(2 * kFrame + 20000, kFrame + 30000), {5000}); // rest of 2, most of 3
+    };
+    Feed(stream.left(kFrame));
+    Feed(stream.mid(4 * kFrame, kFrame), {9000});
+    Feed(stream.mid(5 * kFrame), {kFrame});
+    EXPECT_EQ(Shown(), (QList<QByteArray>{stream.left(kFrame), stream.mid(4 * kFrame, kFrame),
+                                          stream.mid(5 * kFrame, kFrame)}));
+    EXPECT_EQ(LiveCounters().framesCompleted - before.framesCompleted, 3u);
+    EXPECT_EQ(LiveCounters().framesDropped - before.framesDropped, 1u); // frame 1, cut by the gap
+}
+
 TEST_F(Live, ASignatureMidFrameAbandonsTheHalfFrame) {
     const QByteArray first = MakeFrame(kFrame, 1), second = MakeFrame(kFrame, 2);
     const LiveStats before = LiveCounters();
@@ -100,16 +124,20 @@ TEST_F(Live, ABusyBufferDropsTheRestUntilAChunkBeginsWithTheSignature) {
     EXPECT_EQ(held1, stream.mid(kFrame, kFrame));
     EXPECT_GE(LiveCounters().framesDropped - before.framesDropped, 1u);
 
-    // The display frees both: a chunk in mid-frame is not taken, the next signature is.
+    // The display frees both: more than a frame of chunks in mid-frame is not taken, the next
+    // signature is.
     hooks.displayKeepsBuffer = false;
     for (FrameBuffer& b : g_PreviewBuf)
         b.inUse = 0;
     g_intShowBuf = g_intRecvBuf;
     hooks.shownLive.clear();
+    const LiveStats freed = LiveCounters();
+    Feed(Stream(2, 70).mid(500, kFrame + 1000), {6000});
     const QByteArray next = MakeFrame(kFrame, 77);
-    Feed(next.mid(500, 1000));
     Feed(next, {8000});
     EXPECT_EQ(Shown(), QList<QByteArray>{next});
+    EXPECT_EQ(LiveCounters().framesCompleted - freed.framesCompleted, 1u);
+    EXPECT_EQ(LiveCounters().framesDropped, freed.framesDropped);
 }
 
 TEST_F(Live, ADisplayThatNeverFreesItsBufferEndsInTheDataTimeOut) {
