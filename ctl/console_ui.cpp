@@ -85,7 +85,7 @@ void ConsoleUi::SetProgressCaption(const QString& caption) {
     DrawBar();
 }
 
-void ConsoleUi::ShowExportProgress(const QString& title, const QString& text, int maximum) {
+void ConsoleUi::ShowExportProgress(QWidget*, const QString& title, const QString& text, int maximum) {
     ShowProgress(title, text, maximum);
 }
 

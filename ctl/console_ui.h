@@ -35,7 +35,7 @@ public:
     void SetProgress(int value, const QString& text) override;
     void CloseProgress() override;
     void SetProgressCaption(const QString& caption) override;
-    void ShowExportProgress(const QString& title, const QString& text, int maximum) override;
+    void ShowExportProgress(QWidget* owner, const QString& title, const QString& text, int maximum) override;
     void SetExportProgress(int value, const QString& text) override;
     bool ExportCancelled() override;
     void CloseExportProgress() override;

@@ -19,7 +19,7 @@ TEST(ConsoleUi, DrawsProgressOnATerminal) {
         ui.SetProgress(37, "37.0 KB copied from 100.0 KB.");
         ui.MessageBox("Save", "Cannot write to file.", MsgIcon::None, MsgButtons::Ok);
         ui.CloseProgress();
-        ui.ShowExportProgress("AVI File Conversion", " 0% completed.", 10);
+        ui.ShowExportProgress(nullptr, "AVI File Conversion", " 0% completed.", 10);
         ui.SetExportProgress(5, "50% completed.");
         ui.CloseExportProgress();
         EXPECT_EQ(ui.failures(), 1);
