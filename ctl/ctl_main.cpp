@@ -1,5 +1,6 @@
 // zrkctl: scripted acquisition with the program's own core and no windows on screen.
 //   zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS...]
+#include "base/settings.h"
 #include "ctl/ctl_commands.h"
 
 #include <QApplication>
@@ -20,6 +21,9 @@ void PrintUsage(std::FILE* out) {
                  "lost, 4 when a wait ran out of time.\n\nCommands (COMMAND --help for each):\n");
     for (const CtlCommand& c : CtlCommands())
         std::fprintf(out, "  %-12s %s\n%17s%s\n", c.name, c.synopsis, "", c.summary);
+    std::fprintf(out,
+                 "\nOne settings file per camera: --settings FILE (before COMMAND) reads and writes FILE\n"
+                 "instead of Zrk1.ini beside the program, creating it on first use.\n");
 }
 
 // "HOST[:CMD[:DATA]]"
@@ -61,6 +65,8 @@ int main(int argc, char** argv) {
             return kExitOk;
         } else if (option == QLatin1String("--trace")) {
             trace = true;
+        } else if (option == QLatin1String("--settings") && !args.isEmpty()) {
+            SetSettingsFile(args.takeFirst());
         } else if (option == QLatin1String("--camera") && !args.isEmpty()) {
             if (!ParseCamera(args.takeFirst(), camera)) {
                 std::fprintf(stderr, "zrkctl: --camera takes HOST[:COMMANDPORT[:DATAPORT]]\n");

@@ -4,6 +4,7 @@
 #include "base/image_library.h"
 #include "base/shared_state.h"
 #include "base/ui_port.h"
+#include "playback/export_frame_data.h"
 #include "playback/playback_state.h"
 
 #include <QCoreApplication>
@@ -162,6 +163,7 @@ void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {
         Ui().SetExportProgress(count, text);
         if (Cancelled()) break;
     }
+    if (count == maximum) WriteExportFrameData(FrameDataInFolder(), start, end, interval);
 }
 
 void ExportAvi(int32_t start, int32_t end, int32_t rate) {
@@ -188,7 +190,7 @@ void ExportAvi(int32_t start, int32_t end, int32_t rate) {
         if (ImageLib().combRgbAvi(&progress, data.constData(), movie.constData(), file.width(), file.height(),
                                   &state.enhance, file.dataOffset, static_cast<uint32_t>(start),
                                   static_cast<uint32_t>(end), rate, &status))
-            return;
+            return WriteExportFrameData(FrameDataBesideMovie(target), start, end, 1);
     }
     // The message comes once the progress window is down.
     ReportAviFailure(status);
