@@ -9,8 +9,10 @@
 QString FrameDataBesideMovie(const QString& movie) {
     const QFileInfo info(movie);
     const QString suffix = info.suffix();
-    return suffix.isEmpty() ? movie + QStringLiteral(".csv")
-                            : movie.left(movie.size() - suffix.size()) + QStringLiteral("csv");
+    // A movie that is itself called ".csv" keeps its name: the table goes after it.
+    if (suffix.isEmpty() || suffix.compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0)
+        return movie + QStringLiteral(".csv");
+    return movie.left(movie.size() - suffix.size()) + QStringLiteral("csv");
 }
 
 QString FrameDataInFolder() {

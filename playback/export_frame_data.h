@@ -5,7 +5,8 @@
 #include <QString>
 #include <cstdint>
 
-// The table's file for a movie: the movie's name with ".csv" in place of its suffix.
+// The table's file for a movie: the movie's name with ".csv" in place of its suffix (after it when
+// there is none, or when the movie itself ends in ".csv").
 QString FrameDataBesideMovie(const QString& movie);
 // The table's file for a bitmap sequence: the data file's base name + ".csv" in the export folder.
 QString FrameDataInFolder();

@@ -1,6 +1,7 @@
 // The frame table: time from the trigger for every rate, the clock as ISO 8601, the CSV whatever
 // the locale, frames that cannot be read, and the "Frame data (CSV)" tick of the conversion dialog
 // and the player's time beside the frame number.
+#include "playback/export_frame_data.h"
 #include "playback/frame_table.h"
 #include "playback/frm_convert.h"
 #include "tests/playback/player_fixture.h"
@@ -158,6 +159,15 @@ TEST(FrameTable, TheCsvNeverReplacesTheDataFile) {
     EXPECT_FALSE(WriteFrameTableCsv(path, file, ReadFrameTable(file, 0, 1)));
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_FALSE(WriteFrameTableCsv(dir.file("no/such/folder.csv"), file, ReadFrameTable(file, 0, 1)));
+}
+
+TEST(FrameTable, TheTableBesideAMovieNeverTakesTheMoviesName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/a/m.avi", "/a/m.csv"},         {"/a/m", "/a/m.csv"},         {"/a.b/m", "/a.b/m.csv"},
+        {"/a/m.tar.AVI", "/a/m.tar.csv"}, {"/a/m.csv", "/a/m.csv.csv"}, {"/a/m.CSV", "/a/m.CSV.csv"},
+    };
+    for (const auto& [movie, table] : cases)
+        EXPECT_EQ(FrameDataBesideMovie(QString::fromLatin1(movie)), QString::fromLatin1(table)) << movie;
 }
 
 class FrameDataTest : public PlayerTest {
