@@ -39,8 +39,9 @@ FrameHeader = namedtuple("FrameHeader", [
 FrameRow = namedtuple("FrameRow", ["index", "camera_frame", "date_time", "time_from_trigger_s",
                                    "trigger", "analog"])
 FrameRow.__doc__ = """One frame: its index in the file, its number in camera memory, the recording
-clock (ISO 8601, "" when the header's date does not exist), seconds from the trigger (None
-without a trigger or a known rate), the trigger mark and the analog input value."""
+clock (ISO 8601, None when the header's date does not exist), seconds from the trigger (None
+without a trigger or a known rate), the trigger mark and the analog input value; None is what the
+CSV leaves empty and the JSON of zrkctl writes as null."""
 
 
 def _frame_header(raw):
@@ -181,8 +182,8 @@ class DataFile:
         with builtins.open(self.path, "rb") as handle:
             for i in range(start, end + 1, step):
                 h = _frame_header(self._record(i, handle)[:FRAME_HEADER.size])
-                rows.append(FrameRow(i, h.real_frame, iso_date_time(h), self.seconds_from_trigger(i),
-                                     h.trigger, h.analog))
+                rows.append(FrameRow(i, h.real_frame, iso_date_time(h) or None,
+                                     self.seconds_from_trigger(i), h.trigger, h.analog))
         return rows
 
     def table_csv(self, start=0, end=None, step=1):
@@ -190,8 +191,8 @@ class DataFile:
         lines = [CSV_HEADER]
         for r in self.table(start, end, step):
             t = "" if r.time_from_trigger_s is None else seconds_text(r.time_from_trigger_s)
-            lines.append("%d,%d,%s,%s,%d,%d" % (r.index, r.camera_frame, r.date_time, t, r.trigger,
-                                                r.analog))
+            lines.append("%d,%d,%s,%s,%d,%d" % (r.index, r.camera_frame, r.date_time or "", t,
+                                                r.trigger, r.analog))
         return "".join(line + "\r\n" for line in lines)
 
     def rgb(self, index, library=None, sharpen=None):

@@ -106,6 +106,18 @@ class Suite(unittest.TestCase):
         with open(out, "rb") as f:
             self.assertEqual(f.read(), take.table_csv(3, 20, 4).encode())
 
+    def test_headers_the_camera_never_writes_agree_with_zrkctl_too(self):
+        def change(data):
+            record = 32 + 2 * 65664
+            struct.pack_into("<hh", data, record + 20, 2, 30)  # 30 February
+            struct.pack_into("<Hhh", data, record + 30, 0xFFFF, -7, -300)  # frame, trigger, analog
+        path = self.variant("odd.dat", change)
+        row = zrk.open(path).table()[2]
+        self.assertEqual((row.date_time, row.camera_frame, row.trigger, row.analog), (None, 65535, -7, -300))
+        self.assertEqual(zrk.open(path).table_csv().encode(), ctl("frames", path)[1])
+        frames = json.loads(ctl("frames", path, "--json")[1])["frames"]
+        self.assertIsNone(frames[2]["date_time"])
+
     def test_time_from_the_trigger_agrees_with_zrkctl_for_every_kind_of_rate(self):
         cases = [  # (record speed code, trigger frame, image size code)
             (0, 13, 1), (1, 0, 1), (239, 29, 1), (2, 13, 1), (0, -1, 1), (0, 30, 1), (3, 5, 1)]
