@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QTime>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -51,7 +52,7 @@ int32_t RateBase(int32_t code, int32_t sizeCode) {
 std::optional<double> SecondsFromTrigger(const FrameTable& table, int32_t index) {
     const int32_t base = RateBase(table.recordSpeed, table.imageSizeCode);
     if (table.triggerFrame < 0 || base == 0) return std::nullopt;
-    // One division of two whole numbers: exact to the last bit, the same in every reader.
+    // One correctly rounded division of two whole numbers: any reader dividing so gets the same bits.
     const int64_t ticks = (int64_t{index} - table.triggerFrame) * (int64_t{table.recordSpeed} + 1);
     return static_cast<double>(ticks) / base;
 }

@@ -1,6 +1,7 @@
 """Colour frames through the image library (libzrkimage) by ctypes."""
 
 import ctypes
+import operator
 import os
 
 import numpy as np
@@ -41,7 +42,8 @@ class ImageLibrary:
 
     def play(self, data_file, index, sharpen=None):
         """Frame index of an opened DataFile as (H, W, 3) uint8 RGB, drawn 1:1."""
-        if not isinstance(index, int) or not 0 <= index <= data_file.last_frame:
+        index = operator.index(index)
+        if not 0 <= index <= data_file.last_frame:
             raise IndexError("frame %r is not in 0..%d" % (index, data_file.last_frame))
         if data_file.data_offset + (index + 1) * data_file.record_bytes > data_file.file_size:
             raise ZrkError("Cannot read ZRK file.")  # past FileSize counts as missing

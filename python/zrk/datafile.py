@@ -2,6 +2,7 @@
 
 import builtins
 import datetime
+import operator
 import os
 import stat
 import struct
@@ -137,7 +138,8 @@ class DataFile:
 
     def _record(self, index, handle=None):
         """Frame index's record (header and raw bytes), checked as the image library checks it."""
-        if not isinstance(index, int) or not 0 <= index <= self.last_frame:
+        index = operator.index(index)  # numpy integers too, never a float
+        if not 0 <= index <= self.last_frame:
             raise IndexError("frame %r is not in 0..%d" % (index, self.last_frame))
         start = self.data_offset + index * self.record_bytes
         end = start + self.record_bytes
