@@ -66,8 +66,8 @@ void ApplyClientIP(const QString& requested) {
     SaveClientIP();
 }
 
-void SaveClientIP() {
-    WriteIniString(QStringLiteral("TCP"), QStringLiteral("ClientIP"), ClientIPText());
+bool SaveClientIP() {
+    return WriteIniString(QStringLiteral("TCP"), QStringLiteral("ClientIP"), ClientIPText()) != 0;
 }
 
 void LoadSettings() {

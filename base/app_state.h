@@ -17,7 +17,8 @@ void LoadSettings();
 // Takes a dotted camera address, stores it in g_bytClientIP, shows it, re-targets both links and
 // saves it. A text that is not four numbers 0-255 falls back to the default address.
 void ApplyClientIP(const QString& text);
-// Writes g_bytClientIP back to "TCP"/"ClientIP" in plain dotted decimal.
-void SaveClientIP();
+// Writes g_bytClientIP back to "TCP"/"ClientIP" in plain dotted decimal; false when the settings
+// file cannot be written.
+bool SaveClientIP();
 // g_bytClientIP as dotted decimal.
 QString ClientIPText();

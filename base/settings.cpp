@@ -8,14 +8,20 @@
 #include <algorithm>
 
 namespace {
-QString g_iniBaseName; // empty: the executable's own name
+QString g_iniBaseName;  // empty: the executable's own name
+QString g_settingsFile; // empty: the file beside the executable
 } // namespace
+
+void SetSettingsFile(const QString& path) {
+    g_settingsFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
 
 void SetIniBaseName(const QString& baseName) {
     g_iniBaseName = baseName;
 }
 
 QString ComputeIniFile() {
+    if (!g_settingsFile.isEmpty()) return g_settingsFile;
     const QString exe = QCoreApplication::applicationFilePath();
     const QString base = !g_iniBaseName.isEmpty() ? g_iniBaseName
                          : exe.isEmpty()          ? QStringLiteral("Zrk1")

@@ -11,6 +11,10 @@ constexpr int kIniValueMax = 1022;
 QString ComputeIniFile();
 // Another program that shares these settings (zrkctl) reads them under this base name instead.
 void SetIniBaseName(const QString& baseName);
+// A settings file of the operator's choice (--settings FILE), used instead of the one beside the
+// program and created on first use like it; relative paths count from the working folder. An
+// empty path goes back to the default.
+void SetSettingsFile(const QString& path);
 
 // At most maxChars characters of the trimmed value.
 QString ReadIniString(const QString& section, const QString& key, const QString& def,

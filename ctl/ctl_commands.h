@@ -24,6 +24,9 @@ int CmdWait(CtlSession& session, ConsoleUi& ui, const QStringList& args);
 int CmdDownload(CtlSession& session, ConsoleUi& ui, const QStringList& args);
 int CmdLive(CtlSession& session, ConsoleUi& ui, const QStringList& args);
 int CmdExport(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+// Frame table commands (ctl_frames_command.cpp): "frames", and "export" with its --csv.
+int CmdFrames(CtlSession& session, ConsoleUi& ui, const QStringList& args);
+int CmdExportWithFrameData(CtlSession& session, ConsoleUi& ui, const QStringList& args);
 
 // Every command, in the order the usage text lists them.
 const QList<CtlCommand>& CtlCommands();

@@ -1,6 +1,7 @@
 // zrkctl: scripted acquisition with the program's own core and no windows on screen.
 //   zrkctl [--camera HOST[:CMD[:DATA]]] [--connect-timeout S] [--trace] COMMAND [ARGS...]
-// The three options may come anywhere on the line, before or after the command.
+// The global options may come anywhere on the line, before or after the command.
+#include "base/settings.h"
 #include "ctl/ctl_commands.h"
 #include "ctl/ctl_signals.h"
 
@@ -25,6 +26,9 @@ void PrintUsage(std::FILE* out) {
              "SIGHUP).\n\nCommands (COMMAND --help for each):\n");
     for (const CtlCommand& c : CtlCommands())
         std::fprintf(out, "  %-12s %s\n%17s%s\n", c.name, c.synopsis, "", c.summary);
+    std::fprintf(out,
+                 "\nOne settings file per camera: --settings FILE reads and writes FILE\n"
+                 "instead of Zrk1.ini beside the program, creating it on first use.\n");
 }
 
 // "HOST[:CMD[:DATA]]"
@@ -53,7 +57,8 @@ int TakeGlobalOptions(QStringList& args, GlobalOptions& options) {
     for (qsizetype i = 0; i < args.size();) {
         const QString a = args[i];
         QString value;
-        const bool takesValue = a == QLatin1String("--camera") || a == QLatin1String("--connect-timeout");
+        const bool takesValue = a == QLatin1String("--camera") || a == QLatin1String("--connect-timeout") ||
+                                a == QLatin1String("--settings");
         if (a == QLatin1String("--trace")) {
             options.trace = true;
             args.removeAt(i);
@@ -69,7 +74,9 @@ int TakeGlobalOptions(QStringList& args, GlobalOptions& options) {
         }
         value = args[i + 1];
         args.remove(i, 2);
-        if (a == QLatin1String("--camera")) {
+        if (a == QLatin1String("--settings")) {
+            SetSettingsFile(value);
+        } else if (a == QLatin1String("--camera")) {
             if (!ParseCamera(value, options.camera)) {
                 std::fprintf(stderr, "zrkctl: --camera takes HOST[:COMMANDPORT[:DATAPORT]]\n");
                 return kExitUsage;

@@ -5,6 +5,7 @@
 #include "base/open_windows.h"
 #include "base/shared_state.h"
 #include "base/ui_port.h"
+#include "playback/export_frame_data.h"
 #include "playback/playback_state.h"
 
 #include <QCoreApplication>
@@ -182,6 +183,7 @@ void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {
         Ui().SetExportProgress(count, text);
         if (Cancelled()) break;
     }
+    if (count == maximum) WriteExportFrameData(FrameDataInFolder(), start, end, interval);
 }
 
 void ExportAvi(int32_t start, int32_t end, int32_t rate) {
@@ -213,7 +215,7 @@ void ExportAvi(int32_t start, int32_t end, int32_t rate) {
         if (ImageLib().combRgbAvi(&progress, data.constData(), movie.constData(), file.width(), file.height(),
                                   &state.enhance, file.dataOffset, static_cast<uint32_t>(start),
                                   static_cast<uint32_t>(last), rate, &status)) {
-            if (last == end) return;
+            if (last == end) return WriteExportFrameData(FrameDataBesideMovie(target), start, end, 1);
             status = ZRK_STATUS_READ;
         }
     }

@@ -5,6 +5,7 @@
 #include "playback/playback_state.h"
 #include "playback/up_down.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -97,6 +98,9 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     save->addWidget(cmdSelectFolder, 1, 1);
     save->addWidget(cmdMakeFolder, 1, 2);
 
+    chkFrameData = new QCheckBox(QStringLiteral("Frame data (CSV)"), this);
+    chkFrameData->setObjectName(QStringLiteral("chkFrameData"));
+    chkFrameData->setChecked(true);
     cmdOK = Button(this, "cmdOK", QStringLiteral("OK"));
     cmdCancel = Button(this, "cmdCancel", QStringLiteral("Cancel"));
     auto* buttons = new QHBoxLayout;
@@ -105,7 +109,7 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     for (QWidget* w : std::initializer_list<QWidget*>{fraConvertTo, fraZRKFileName, fraSaveFrame,
-                                                      fraFrameRate, fraBitmapBaseFile})
+                                                      fraFrameRate, fraBitmapBaseFile, chkFrameData})
         layout->addWidget(w);
     layout->addLayout(buttons);
 
@@ -184,6 +188,8 @@ void frmConvert::OnOK() {
         udnEndFrame->SetValue(m_last);
         return;
     }
+    m_choice.frameData = chkFrameData->isChecked();
+    Playback().exportFrameData = m_choice.frameData;
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class DigitBox;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -17,6 +18,7 @@ enum class ConvertFormat { Avi = 0, DibSequence = 1 };
 struct ConvertChoice {
     ConvertFormat format = ConvertFormat::Avi;
     int32_t start = 0, end = 0, interval = 1, rate = 20;
+    bool frameData = true; // "Frame data (CSV)": the frame table beside the movie or bitmaps
 };
 
 class frmConvert final : public QDialog {
@@ -43,6 +45,7 @@ public:
     QGroupBox* fraBitmapBaseFile;
     QLabel *lblSaveFolderCap, *lblSaveFolder;
     QPushButton *cmdSelectFolder, *cmdMakeFolder, *cmdOK, *cmdCancel;
+    QCheckBox* chkFrameData;
 
     void FormatChanged(ConvertFormat format);
     void OnOK();

@@ -5,6 +5,7 @@
 #include "base/shared_state.h"
 #include "base/ui_port.h"
 #include "playback/export_run.h"
+#include "playback/frame_table.h"
 #include "playback/frm_convert.h"
 #include "playback/frm_enhance.h"
 #include "playback/header_captions.h"
@@ -155,6 +156,8 @@ void frmPlay::BuildControls() {
     pair(lblShutterCap, "lblShutterCap", QStringLiteral("Shutter Speed :"), lblShutter, "lblShutter");
     pair(lblRecSpeedCap, "lblRecSpeedCap", QStringLiteral("Frame Rate :"), lblRecSpeed, "lblRecSpeed");
     pair(lblFrameCap, "lblFrameCap", QStringLiteral("Frame No :"), lblFrame, "lblFrame");
+    lblTrigTime = Label(fraPlayInfo, "lblTrigTime");
+    info->addWidget(lblTrigTime, row - 1, 2);
     pair(lblDateCap, "lblDateCap", QStringLiteral("Date/Time :"), lblDate, "lblDate");
     pair(lblTrigerCap, "lblTrigerCap", QStringLiteral("Trigger Info :"), lblTriger, "lblTriger");
     pair(lblAnalogCap, "lblAnalogCap", QStringLiteral("Analog :"), lblAnalog, "lblAnalog");
@@ -255,6 +258,7 @@ bool frmPlay::ShowPlayFrame(int32_t index) {
         return false;
     }
     lblFrame->setText(QString::number(index) + u'/' + QString::number(file.lastFrame));
+    lblTrigTime->setText(TriggerTimeText(file, index));
     lblDate->setText(RecordDateText(header));
     lblRealFrame->setText(QString::number(header.realFrame));
     lblTriger->setText(QString::number(header.trigger));

@@ -36,6 +36,7 @@ public:
     QLabel *lblShutterCap, *lblShutter, *lblRecSpeedCap, *lblRecSpeed, *lblFrameCap, *lblFrame;
     QLabel *lblDateCap, *lblDate, *lblTrigerCap, *lblTriger, *lblAnalogCap, *lblAnalog;
     QLabel *lblRealFrameCap, *lblRealFrame, *lblTrigFrameCap, *lblTrigFrame;
+    QLabel* lblTrigTime; // seconds from the trigger, beside the frame number
 
     // The control actions (what a click, a tick or a key does).
     void OnPlay();

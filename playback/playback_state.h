@@ -8,8 +8,9 @@
 
 struct PlaybackState {
     PlayFile file;
-    ZRK_ENHANCE enhance{0, 100}; // radius 0 (off), strength 100 each time a file is opened
-    QString exportFolder;        // ends in the path separator once chosen
+    ZRK_ENHANCE enhance{0, 100};  // radius 0 (off), strength 100 each time a file is opened
+    QString exportFolder;         // ends in the path separator once chosen
+    bool exportFrameData = false; // the conversion dialog's "Frame data (CSV)" tick, as last confirmed
 };
 
 PlaybackState& Playback();

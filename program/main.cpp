@@ -1,8 +1,12 @@
 // Zrk1: the ZRK-1 camera control program.
 #include "base/qt_ui.h"
+#include "base/settings.h"
 #include "program/startup.h"
+#include "protocol/frm_main.h"
+#include "protocol/main_supervisor.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QTimer>
 #include <QWidget>
@@ -15,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(ZRK1_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Two switches for automated runs (tests, screenshots); an operator never needs them.
+    // Switches for automated runs (tests, screenshots) and camera rigs.
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addVersionOption();
@@ -24,9 +28,14 @@ int main(int argc, char** argv) {
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                   QStringLiteral("Save a picture of the main window to FILE, then quit."),
                                   QStringLiteral("FILE"));
-    parser.addOption(quitAfter);
-    parser.addOption(screenshot);
+    // One settings file per camera: several windows side by side, each with its own address.
+    QCommandLineOption settings(QStringLiteral("settings"),
+                                QStringLiteral("Use FILE as the settings file (created on first use)."),
+                                QStringLiteral("FILE"));
+    QCommandLineOption connect(QStringLiteral("connect"), QStringLiteral("Tick \"Connect\" at start."));
+    parser.addOptions({quitAfter, screenshot, settings, connect});
     parser.process(app);
+    if (parser.isSet(settings)) SetSettingsFile(parser.value(settings));
 
     QtUi ui;
     SetUi(&ui);
@@ -34,6 +43,7 @@ int main(int argc, char** argv) {
         ShutDown();
         return 1;
     }
+    if (parser.isSet(connect) && Supervisor()) Supervisor()->window()->chkTCPConnect->setChecked(true);
     if (parser.isSet(screenshot)) {
         QTimer::singleShot(300, &app, [&] {
             if (Windows().frmMain) Windows().frmMain->grab().save(parser.value(screenshot));

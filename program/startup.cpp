@@ -26,6 +26,12 @@ bool StartUp(const StartUpOptions& options) {
     InstallWindowForwarding();
     LoadMainWindow();
     InitState();
+    // The start-up has just written the address; a file that took nothing would lose every choice.
+    if (!SaveClientIP())
+        Ui().MessageBox(QStringLiteral("Settings"),
+                        QStringLiteral("Cannot write the settings file\r\n") + g_strIniFile +
+                            QStringLiteral("\r\nSettings changed now will not be kept."),
+                        MsgIcon::Exclamation, MsgButtons::Ok);
     if (g_blnDebug) ShowTraceWindow();
     ShowMainWindow();
     return true;

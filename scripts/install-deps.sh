@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev   # libFuzzer and its sanitizer runtimes
   xvfb xauth                 # a display for people running the program without one
   ffmpeg                     # independent reader of the AVI tests, benchmark peer of the AVI export
+  python3 python3-numpy      # the Python reader (python/zrk) and its tests
 )
 if [ "${ZRK_WITH_OPENCV:-1}" = 1 ]; then
   packages+=(libopencv-dev)  # benchmark peer only
