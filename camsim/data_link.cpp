@@ -93,6 +93,16 @@ void DataLink::startDownload(int region, int first, int count) {
     writeNotifier_->setEnabled(true);
 }
 
+void DataLink::abandon() {
+    if (mode_ != Mode::Download) return;
+    mode_ = Mode::Idle;
+    paused_ = false;
+    pauseAt_ = -1;
+    pos_ = len_ = 0;
+    if (writeNotifier_) writeNotifier_->setEnabled(false);
+    trace(QStringLiteral("download abandoned after %1 bytes").arg(transferBytes_));
+}
+
 void DataLink::resume() {
     if (!paused_) return;
     paused_ = false;
