@@ -82,6 +82,8 @@ void DataLink::onReadable() {
 }
 
 void DataLink::startDownload(int region, int first, int count) {
+    // A reply held back (delay fault) can be delivered after the data connection went: no data then.
+    if (fd_ < 0) return;
     mode_ = Mode::Download;
     region_ = region;
     nextIndex_ = first;
@@ -110,6 +112,7 @@ void DataLink::resume() {
 }
 
 void DataLink::startLive() {
+    if (fd_ < 0) return;
     mode_ = Mode::Live;
     framesInTransfer_ = 0;
     transferBytes_ = 0;

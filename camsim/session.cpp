@@ -297,6 +297,7 @@ void Session::deliver(const Reply& reply, const std::string& line) {
             data_.pauseAfter(f.errorAfter);
         }
         data_.startDownload(reply.region, reply.first, reply.count);
+        if (!data_.connected()) awaitingSent_ = refuseAtPause_ = false; // the link went meanwhile
         break;
     case Reply::Data::LiveStart:
         data_.startLive();
