@@ -3,7 +3,7 @@
 // most one message box (the expected one where the program owes one), every window enabled, the
 // program connected and idle or disconnected with "Connect" enabled, no data file left open, a data
 // file either complete and identical to what the camera sent or kept as written, and nothing that
-// fires later.
+// fires later; and every connection the camera saw was traced by the program as an attempt.
 #include "base/app_state.h"
 #include "base/blocking_wait.h"
 #include "base/frame_buffers.h"
@@ -225,9 +225,8 @@ protected:
 
         // At most one message, the owed one.
         if (qEnvironmentVariableIsSet("ZRK_MATRIX_TRACE"))
-            std::fprintf(stderr, "%s\ncamera: state %d exit %d %s\n", qPrintable(ui.traces.join('\n')),
-                         int(camera.process.state()), camera.process.exitCode(),
-                         camera.process.readAllStandardError().constData());
+            std::fprintf(stderr, "%s\ncamera: state %d exit %d\n", qPrintable(ui.traces.join('\n')),
+                         int(camera.process.state()), camera.process.exitCode());
         if (cell.message) {
             EXPECT_EQ(ui.MessageTexts(), QStringList{*cell.message});
         } else {
@@ -241,6 +240,13 @@ protected:
             }
         EXPECT_TRUE(settled()) << where();
         EXPECT_FALSE(DownloadBusy());
+        // Every connection the camera saw was one the program traced as an attempt.
+        const QByteArray seen = camera.process.readAllStandardError();
+        const int connections =
+            static_cast<int>(seen.count("command connection from") + seen.count("client refused") +
+                             seen.count("connection refused") + seen.count("connection accepted"));
+        EXPECT_LE(connections, static_cast<int>(ui.traces.filter(QStringLiteral("Try Open")).size()))
+            << ui.traces.join('\n').toStdString() << seen.constData();
         // No data file left open; a file complete and identical, or kept as written.
         EXPECT_EQ(OpenDataFiles(), QStringList{});
         if (QFile::exists(path)) {
@@ -306,7 +312,7 @@ private:
         if (c.fault == Fault::ErrorReply &&
             (c.stage == Stage::Thumbnails || c.stage == Stage::PreviewPlaying))
             f << (c.stage == Stage::Thumbnails ? "error-reply:3:551" : "error-reply:20:551");
-        QStringList args;
+        QStringList args{"-v"}; // its connections are counted against the program's trace
         for (const QString& s : f)
             args << "--fault" << s;
         return args;
@@ -343,7 +349,7 @@ private:
         if (cell.stage == Stage::PreviewPlaying) {
             ASSERT_TRUE(WaitUntil([&] { return Idle() && !ui.noticeOpen; }, 10000))
                 << ui.MessageTexts().join('|').toStdString();
-            ui.Clear();
+            ASSERT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join('|').toStdString();
             browser->cmdPreview->click();
             auto* preview = static_cast<frmPreview*>(Windows().frmPreview.data());
             ASSERT_NE(preview, nullptr);
