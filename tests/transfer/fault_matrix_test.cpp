@@ -24,6 +24,7 @@
 #include "tests/support/scripted_ui.h"
 #include "tests/support/wait.h"
 #include "tests/transfer/data_file_expect.h"
+#include "tests/transfer/fault_matrix_cells.h"
 #include "transfer/frm_down_load.h"
 #include "transfer/frm_preview.h"
 #include "transfer/save_range.h"
@@ -53,41 +54,6 @@ constexpr int32_t kFrame = 40128;
 constexpr int kFrames = 40;
 constexpr const char* kState =
     "rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n";
-
-enum class Stage {
-    ReadOut,
-    Idle,
-    Live,
-    Thumbnails,
-    PreviewPlaying,
-    DownloadStart,
-    DownloadMiddle,
-    DownloadEnd
-};
-enum class Fault { CommandClosed, DataClosed, Killed, NoReply, ErrorReply, BadSignature, DiskFull };
-
-const char* Name(Stage s) {
-    static const char* names[] = {
-        "read-out",        "idle",        "live", "thumbnails", "preview playing", "download start",
-        "download middle", "download end"};
-    return names[static_cast<int>(s)];
-}
-const char* Name(Fault f) {
-    static const char* names[] = {
-        "command link closed", "data link closed", "camera killed", "reply never sent",
-        "error reply",         "bad signature",    "disk full"};
-    return names[static_cast<int>(f)];
-}
-
-const QString kLost = QStringLiteral("Camera connection lost. Cannot communicate.");
-const QString kComTimeOut = QStringLiteral("Time out control command port\r\nCommunication end.");
-const QString kDataTimeOut = QStringLiteral("Time out image data port\r\nCommunication end.");
-
-struct Cell {
-    Stage stage;
-    Fault fault;
-    std::optional<QString> message; // the one message owed; nullopt: none
-};
 
 // The camera's frame records of the whole region, as its own model renders them.
 QByteArray RegionFrames() {
