@@ -82,6 +82,8 @@ void DataLink::onReadable() {
 }
 
 void DataLink::startDownload(int region, int first, int count) {
+    // A reply held back (delay fault) can be delivered after the data connection went: no data then.
+    if (fd_ < 0) return;
     mode_ = Mode::Download;
     region_ = region;
     nextIndex_ = first;
@@ -93,6 +95,16 @@ void DataLink::startDownload(int region, int first, int count) {
     writeNotifier_->setEnabled(true);
 }
 
+void DataLink::abandon() {
+    if (mode_ != Mode::Download) return;
+    mode_ = Mode::Idle;
+    paused_ = false;
+    pauseAt_ = -1;
+    pos_ = len_ = 0;
+    if (writeNotifier_) writeNotifier_->setEnabled(false);
+    trace(QStringLiteral("download abandoned after %1 bytes").arg(transferBytes_));
+}
+
 void DataLink::resume() {
     if (!paused_) return;
     paused_ = false;
@@ -100,6 +112,7 @@ void DataLink::resume() {
 }
 
 void DataLink::startLive() {
+    if (fd_ < 0) return;
     mode_ = Mode::Live;
     framesInTransfer_ = 0;
     transferBytes_ = 0;

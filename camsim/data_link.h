@@ -34,6 +34,8 @@ public:
     // The next download pauses once this many bytes are handed over (or all of them): paused().
     void pauseAfter(int64_t bytes) { pauseAt_ = bytes; }
     void resume();
+    // Stops the download where it is; the connection stays open.
+    void abandon();
     void startLive();
     void stopLive();
 

@@ -19,21 +19,33 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
-void onSignal(int) {
-    const char c = 1;
+void onSignal(int signal) {
+    const char c = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
 
-// SIGINT and SIGTERM end the event loop from inside it, so everything closes in order.
-bool installSignalHandlers(QCoreApplication& app) {
+// Signals are handled inside the event loop: SIGINT and SIGTERM end it, so everything closes in
+// order; SIGUSR1 and SIGUSR2 drop the client's command or data connection (fault tests).
+bool installSignalHandlers(QCoreApplication& app, zrkcam::Session& session) {
     if (::pipe(g_signalPipe) != 0) return false;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&session] {
+        char c = 0;
+        if (::read(g_signalPipe[0], &c, 1) != 1) return;
+        if (c == SIGUSR1)
+            session.dropCommandConnection();
+        else if (c == SIGUSR2)
+            session.dropDataConnection();
+        else
+            QCoreApplication::quit();
+    });
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    return sigaction(SIGINT, &sa, nullptr) == 0 && sigaction(SIGTERM, &sa, nullptr) == 0;
+    for (int s : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2})
+        if (sigaction(s, &sa, nullptr) != 0) return false;
+    return true;
 }
 
 } // namespace
@@ -83,7 +95,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zrkcam: %s\n", qPrintable(listenError));
         return 1;
     }
-    if (!installSignalHandlers(app)) {
+    if (!installSignalHandlers(app, session)) {
         std::fprintf(stderr, "zrkcam: cannot install signal handlers\n");
         return 1;
     }

@@ -129,6 +129,15 @@ bool parseFault(const std::string& fault, Options& out, std::string& error) {
         }
         return true;
     }
+    if (name == "error-after") {
+        if (p.size() < 2 || p.size() > 3 || !toInt64(p[1], 0, INT64_MAX / 2, f.errorAfter)) return bad();
+        if (p.size() == 3) {
+            int code = 0;
+            if (p[2].size() != 3 || !toInt(p[2], 100, 999, code)) return bad();
+            f.errorAfterCode = p[2];
+        }
+        return true;
+    }
     if (name == "announce-bytes") {
         return p.size() == 2 && toInt64(p[1], -(int64_t{1} << 40), int64_t{1} << 40, f.announceDelta) ? true
                                                                                                       : bad();
@@ -250,6 +259,8 @@ Faults (CMD is a command line prefix such as RMOD or "VERS MAIN", or * for every
   data-before-150[:BYTES]  send BYTES (default all) of each download before its "150" line
   hold-226[:MS]            hold "226" back MS milliseconds after the data (default: never send it)
   error-reply:N[:CODE]     answer the N-th RQDL (counted from 1) with CODE (default 552), no data
+  error-after:BYTES[:CODE] after "150" and BYTES bytes (or all) of each download, stop sending and
+                           answer CODE (default 426) instead of "226"
   announce-bytes:DELTA     the "150" line announces the bytes sent plus DELTA (negative: more data
                            than announced)
   bad-magic-request:N[:F]  spoil the magic of frame F (default 0) of the N-th RQDL only

@@ -31,9 +31,11 @@ struct Faults {
     int hold226Ms = -2;          // "226" held back: -2 not at all, -1 for good, else milliseconds
     int errorRequest = 0;        // data request (RQDL, counted from 1) answered with errorCode instead
     std::string errorCode = "552";
-    int64_t announceDelta = 0;    // the "150" announces the bytes sent plus this
-    int badMagicRequest = 0;      // data request (counted from 1) whose frame badMagicRequestFrame...
-    int badMagicRequestFrame = 0; // ...starts with "XRK"
+    int64_t announceDelta = 0;          // the "150" announces the bytes sent plus this
+    int badMagicRequest = 0;            // data request (counted from 1) whose frame badMagicRequestFrame...
+    int badMagicRequestFrame = 0;       // ...starts with "XRK"
+    int64_t errorAfter = -1;            // bytes of each download sent before it is refused after all...
+    std::string errorAfterCode = "426"; // ...with this code instead of "226"
 
     const ReplyFault* find(ReplyFault::Kind kind, const std::string& line) const;
 };

@@ -114,6 +114,7 @@ void Session::onCommandGone() {
     discardingLine_ = false;
     blocked_ = false;
     awaitingSent_ = false;
+    refuseAtPause_ = false;
     heldLines_.clear();
 }
 
@@ -140,7 +141,28 @@ void Session::sendTransferDone() {
     sendLine(std::string(kTransferDoneLine), {});
 }
 
+void Session::dropCommandConnection() {
+    if (!cmd_) return;
+    trace("--", "closing the command connection on request");
+    cmd_->abort();
+    onCommandGone();
+}
+
+void Session::dropDataConnection() {
+    if (!data_.connected()) return;
+    trace("--", "closing the data connection on request");
+    data_.close();
+}
+
 void Session::onDownloadPaused() {
+    if (refuseAtPause_) {
+        // Part of the data is out: the camera gives up on the transfer and says so instead of "226".
+        refuseAtPause_ = false;
+        awaitingSent_ = false;
+        data_.abandon();
+        sendLine(opt_.faults.errorAfterCode + " Transfer aborted", {});
+        return;
+    }
     if (heldLines_.empty()) {
         data_.resume();
         return;
@@ -270,7 +292,12 @@ void Session::deliver(const Reply& reply, const std::string& line) {
             sendLine(std::string(kTransferDoneLine), {});
         else
             awaitingSent_ = true;
+        if (f.errorAfter >= 0) {
+            refuseAtPause_ = true;
+            data_.pauseAfter(f.errorAfter);
+        }
         data_.startDownload(reply.region, reply.first, reply.count);
+        if (!data_.connected()) awaitingSent_ = refuseAtPause_ = false; // the link went meanwhile
         break;
     case Reply::Data::LiveStart:
         data_.startLive();

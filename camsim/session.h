@@ -38,6 +38,9 @@ public:
     bool listen(QString& error);
     quint16 commandPort() const { return commandServer_.serverPort(); }
     quint16 dataPort() const { return dataServer_.serverPort(); }
+    // Ends the client's command or data connection now, as a camera that drops a link would.
+    void dropCommandConnection();
+    void dropDataConnection();
 
 private:
     void onCommandConnection();
@@ -67,9 +70,10 @@ private:
     QByteArray input_;
     bool discardingLine_ = false;
     std::deque<std::string> queue_;
-    bool blocked_ = false;      // a reply is held back (delay fault, image size change)
-    bool awaitingSent_ = false; // "226" goes out when the data link has sent the download
-    quint64 connectionId_ = 0;  // tells timers of an old connection from the current one
+    bool blocked_ = false;       // a reply is held back (delay fault, image size change)
+    bool awaitingSent_ = false;  // "226" goes out when the data link has sent the download
+    bool refuseAtPause_ = false; // error-after: the pause of this download ends it with a refusal
+    quint64 connectionId_ = 0;   // tells timers of an old connection from the current one
     int64_t commandsAnswered_ = 0;
     int64_t commandBytes_ = 0;
     int64_t dataRequests_ = 0;           // RQDL lines taken, for the faults aimed at one of them

@@ -2,10 +2,10 @@
 
 #include "base/shared_state.h"
 #include "base/ui_port.h"
+#include "console/console_message.h"
 #include "console/setup_dialogs_common.h"
 #include "protocol/code_tables.h"
 #include "protocol/command_set.h"
-#include "protocol/main_control.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -220,17 +220,16 @@ void frmCamera::ShowUserWB(bool isUser, int red, int green, int blue) {
 }
 
 bool frmCamera::Confirm(const QString& text) {
-    g_blnMsgBoxOpen = true;
-    const MsgResult answer = Ui().MessageBox(kPresetTitle, text, MsgIcon::Information, MsgButtons::OkCancel);
-    g_blnMsgBoxOpen = false;
-    if (g_blnLostDuringMsgBox) {
-        // The link went while the question was up: end the connection now (this closes the console
-        // and this dialog with it), and send nothing.
-        g_blnLostDuringMsgBox = false;
-        CloseingTCPCom();
-        return false;
+    MsgResult answer = MsgResult::Cancel;
+    bool lost = false;
+    {
+        // A link lost while the question is up is only noted; the scope's end then ends the
+        // connection (closing the console and this dialog), and nothing is sent.
+        const ConsoleMessageScope scope;
+        answer = Ui().MessageBox(kPresetTitle, text, MsgIcon::Information, MsgButtons::OkCancel);
+        lost = g_blnLostDuringMsgBox;
     }
-    return answer == MsgResult::Ok;
+    return !lost && answer == MsgResult::Ok;
 }
 
 void frmCamera::SaveClicked() {

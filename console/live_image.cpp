@@ -8,7 +8,6 @@
 #include "console/console_rules.h"
 #include "console/frm_rec.h"
 #include "console/live_picture.h"
-#include "console/setup_dialogs_link.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_set.h"
 
@@ -38,12 +37,12 @@ std::optional<int16_t> Draw(frmRec& console, const FrameBuffer& buf) {
     const std::optional<QSize> frame = FrameSize(g_RecMode.ImageSize);
     const std::optional<QSize> shown = DrawnSize(g_RecMode.ImageSize);
     if (frame && shown && buf.address) {
-        // While the camera settings dialog is open its pending values show what they would do.
-        const bool pending = CameraDialogIsOpen();
-        const WhiteBalance& wb = pending ? g_WBNew : g_WB;
+        // The live display settings: the camera's own from the start of live output, then what the
+        // camera settings dialog moves (kept after OK without "Save" until live output restarts).
+        const WhiteBalance& wb = g_WBNew;
         const uint16_t gains[3] = {static_cast<uint16_t>(wb.Red), static_cast<uint16_t>(wb.Green),
                                    static_cast<uint16_t>(wb.Blue)};
-        const int32_t gamma = (pending ? g_GammaNew : g_Gamma).Value;
+        const int32_t gamma = g_GammaNew.Value;
         const ZRK_ENHANCE sharpen{0, 0};
         const ZRK_SURFACE surface = console.picImage->Surface(*shown);
         drawn = (g_draw ? g_draw : LibraryDraw)(&surface, buf.address, frame->width(), frame->height(),

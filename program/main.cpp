@@ -10,10 +10,14 @@
 #include <QCommandLineParser>
 #include <QTimer>
 #include <QWidget>
+#include <csignal>
 
 #include "base/open_windows.h"
 
 int main(int argc, char** argv) {
+    // A write past the file-size limit must fail like a full disk ("Cannot write to file.", the
+    // file kept as written) instead of killing the program in the middle of a recording session.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zrk1"));
     QApplication::setApplicationVersion(QStringLiteral(ZRK1_VERSION));

@@ -25,6 +25,9 @@ void CloseingTCPCom() {
 void ConnectionCompleted() {
     if (g_control) g_control->ConnectionCompleted();
 }
+void DataPortFailed() {
+    if (g_control) g_control->DataPortFailed();
+}
 void UpdateLinkOpen() {
     g_blnLinkOpen = g_blnCmdOpen && g_blnDataOpen;
 }

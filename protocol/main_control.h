@@ -16,6 +16,9 @@ public:
     virtual void CloseingTCPCom() = 0;
     // The camera's second line completed a connection; the read-out is about to be queued.
     virtual void ConnectionCompleted() {}
+    // The data port lost bytes of a request: its stream cannot be followed any more, so the
+    // connection ends now with the data port's one message instead of after its time-out.
+    virtual void DataPortFailed() {}
 };
 
 // Installs control (not owned); nullptr removes it.
@@ -26,5 +29,6 @@ void UntickConnect();
 void CloseTCPCom();
 void CloseingTCPCom();
 void ConnectionCompleted();
+void DataPortFailed();
 // g_blnLinkOpen = g_blnCmdOpen and g_blnDataOpen.
 void UpdateLinkOpen();

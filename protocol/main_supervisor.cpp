@@ -252,6 +252,8 @@ void MainSupervisor::OnCmdClosing() {
         tmrComTimeOut->start(); // as when "Connect" is ticked
         return;
     }
+    // Given up: nothing of this connection may fire under the message or after it.
+    StopConnectionTimers();
     WriteTrace(QStringLiteral("Can't Open Cmd port") + Where(ctrTCPCmd));
     WriteTrace(QStringLiteral("g_blnCmdOpen=") + TrueFalse(g_blnCmdOpen) + QStringLiteral(" g_blnDataOpen=") +
                TrueFalse(g_blnDataOpen));
@@ -313,9 +315,15 @@ void MainSupervisor::EndTransfers() {
     if (Targets().abortTransfer) Targets().abortTransfer();
 }
 
-void MainSupervisor::TimeOut(QTimer* timer, const QString& text) {
-    timer->stop();
-    EndTransfers(); // no more data is taken in under the message
+void MainSupervisor::StopConnectionTimers() {
+    tmrGetState->stop();
+    tmrComTimeOut->stop();
+    tmrDataTimeOut->stop();
+}
+
+void MainSupervisor::TimeOut(const QString& text) {
+    StopConnectionTimers(); // the other time-out must not stack its message on this one
+    EndTransfers();         // no more data is taken in under the message
     g_blnMsgBoxOpen = true;
     Ui().MessageBox(kComTitle, text, MsgIcon::Information, MsgButtons::Ok);
     CloseTCPCom();
@@ -325,11 +333,15 @@ void MainSupervisor::TimeOut(QTimer* timer, const QString& text) {
 }
 
 void MainSupervisor::OnComTimeOut() {
-    TimeOut(tmrComTimeOut, QStringLiteral("Time out control command port\r\nCommunication end."));
+    TimeOut(QStringLiteral("Time out control command port\r\nCommunication end."));
 }
 
 void MainSupervisor::OnDataTimeOut() {
-    TimeOut(tmrDataTimeOut, QStringLiteral("Time out image data port\r\nCommunication end."));
+    TimeOut(QStringLiteral("Time out image data port\r\nCommunication end."));
+}
+
+void MainSupervisor::DataPortFailed() {
+    OnDataTimeOut();
 }
 
 void MainSupervisor::OnRecord() {

@@ -34,6 +34,7 @@ public:
     void CloseTCPCom() override;
     void CloseingTCPCom() override;
     void ConnectionCompleted() override;
+    void DataPortFailed() override;
     void CloseCmdPort();
     void CloseDataPort();
 
@@ -52,8 +53,9 @@ private:
     void OnDataClosing();
     void OnComTimeOut();
     void OnDataTimeOut();
-    void TimeOut(QTimer* timer, const QString& text);
+    void TimeOut(const QString& text);
     void EndTransfers();
+    void StopConnectionTimers();
 
     void OnRecord();
     void OnPlay();

@@ -4,6 +4,7 @@
 #include "base/shared_state.h"
 #include "base/text_fields.h"
 #include "base/ui_port.h"
+#include "protocol/code_tables.h"
 #include "protocol/command_channel.h"
 #include "protocol/command_ids.h"
 #include "protocol/main_targets.h"
@@ -52,6 +53,29 @@ void NoDataWillCome(bool download) {
     ReleaseHeldData();
 }
 
+// A refusal ends the request at whatever stage it reached. After its "150" the transfer is
+// aborted (file closed and kept as written, progress closed, state cleared, data time-out
+// stopped), so nothing of it waits on behind the handler's one message.
+void EndRefused(bool download) {
+    if (g_lngDataMode == (download ? 2 : 3)) {
+        if (Targets().abortTransfer) Targets().abortTransfer();
+        return;
+    }
+    NoDataWillCome(download);
+}
+
+// The numbers of a download's "150": a frame count and exactly that many frame records of the
+// current image size. Anything else would write a file no reader can use, or wait for data that
+// never comes.
+bool UsableStart(const ReplyFields& f, int32_t& frames, int32_t& bytes) {
+    if (f.Count() < 3 || !ParseDigits32(f[2], frames) || !ParseDigits32(f[3], bytes)) return false;
+    const int32_t size = g_RecMode.ImageSize;
+    if (frames < 1 || size < 0 || size >= static_cast<int32_t>(kImageSizes.size())) return false;
+    const int64_t expected = static_cast<int64_t>(frames) * kImageSizes[static_cast<size_t>(size)].frameBytes;
+    // The byte count becomes the data file's 32-bit size field with the headers added.
+    return bytes == expected && bytes <= std::numeric_limits<int32_t>::max() - kDataFileHeadersBytes;
+}
+
 } // namespace
 
 void OnReplyRQDL(const QString& line) {
@@ -60,9 +84,7 @@ void OnReplyRQDL(const QString& line) {
     if (code == QLatin1String("150")) {
         int32_t frames = 0;
         int32_t bytes = 0;
-        // The byte count becomes the data file's 32-bit size field with the headers added.
-        if (f.Count() >= 3 && ParseDigits32(f[2], frames) && ParseDigits32(f[3], bytes) &&
-            bytes <= std::numeric_limits<int32_t>::max() - kDataFileHeadersBytes) {
+        if (UsableStart(f, frames, bytes)) {
             g_lngDataMode = 2;
             g_lngDlInfo = frames;
             g_lngDlSize = bytes;
@@ -82,7 +104,7 @@ void OnReplyRQDL(const QString& line) {
         CloseRequest([] { Hooks().EndDownload(); });
         return;
     }
-    NoDataWillCome(true);
+    EndRefused(true);
     RefusalMessage(kTitleDownload, code);
     FinishCommand();
 }
@@ -103,7 +125,7 @@ void OnReplyThumbnailRQDL(const QString& line) {
         CloseRequest([] { Hooks().EndThumbNail(); });
         return;
     }
-    NoDataWillCome(false);
+    EndRefused(false);
     RefusalMessage(kTitleThumbnail, code);
     FinishCommand();
 }

@@ -4,6 +4,7 @@
 #include "base/shared_state.h"
 #include "base/trace.h"
 #include "protocol/command_ids.h"
+#include "protocol/main_control.h"
 #include "protocol/reply_common.h"
 #include "transfer/held_data.h"
 #include "transfer/receiver_internals.h"
@@ -16,7 +17,6 @@ namespace {
 int g_depth = 0;       // > 0 while the receiver is handling a chunk (it may wait in a message box)
 int64_t g_discard = 0; // rest of a refused frame record still to come
 uint64_t g_aborts = 0;
-bool g_givenUp = false; // the request in flight lost data: the rest of it is dropped
 
 // The request in flight has been sent and its "150" not yet handled: data now is its data.
 bool AwaitingFirstReply() {
@@ -30,11 +30,12 @@ void OnGap() {
     if (g_lngDataMode == 1) {
         receiver::LiveGap();
     } else if (g_lngDataMode == 2 || g_lngDataMode == 3) {
-        // Joining the data across lost bytes would store a wrong file or picture: the request is
-        // given up and never finishes; its data time-out runs on and ends the connection.
+        // Joining the data across lost bytes would store a wrong file or picture, and the rest of
+        // the stream can no longer be told apart: the request ends now (a file kept as written)
+        // and so does the connection, with the data port's one message.
         WriteTrace(QStringLiteral("Image data lost, request given up"));
-        g_givenUp = true;
-        receiver::KeepDataTimeOutRunning();
+        AbortTransfer();
+        DataPortFailed();
     }
 }
 
@@ -47,9 +48,7 @@ void Dispatch(const char* data, int32_t length) {
     // for every chunk would allocate in the event dispatcher.
     case 2:
     case 3:
-        if (g_givenUp) {
-            receiver::KeepDataTimeOutRunning();
-        } else if (g_lngDataMode == 2) {
+        if (g_lngDataMode == 2) {
             RecvDownloadData(data, length);
         } else {
             RecvThumbNailData(data, length);
@@ -75,6 +74,7 @@ void Drain() {
         held::Front(data, length, gapBefore);
         const uint64_t generation = held::Generation();
         if (gapBefore) OnGap();
+        if (held::Generation() != generation) continue; // the gap ended the request and cleared all
         Dispatch(data, length);
         if (held::Generation() == generation) held::Pop(); // else an abort cleared it meanwhile
     }
@@ -143,13 +143,11 @@ void RecvImageData(const char* data, int32_t length) {
 }
 
 void ReleaseHeldData() {
-    g_givenUp = false;         // a new request has been answered
     if (g_depth == 0) Drain(); // else the receiver, still inside a chunk, drains when it returns
 }
 
 void AbortTransfer() {
     ++g_aborts;
-    g_givenUp = false;
     held::Clear();
     g_discard = 0;
     receiver::CloseDataFile();

@@ -29,6 +29,7 @@
 namespace {
 
 int g_fd = -1;
+DataSync g_sync = ::fdatasync;
 int16_t g_lastPercent = 0;
 bool g_progressShown = false;
 QPointer<QWidget> g_owner;
@@ -98,6 +99,14 @@ void ShowProgress() {
                                   QStringLiteral(" KB."));
 }
 
+bool SyncDataFile() {
+    int result;
+    do {
+        result = g_sync(g_fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
 bool OpenFile() {
     receiver::CloseDataFile();
     const QByteArray path = QFile::encodeName(g_strSaveFile);
@@ -135,6 +144,10 @@ void CloseDownloadProgress() {
 }
 
 } // namespace receiver
+
+void SetDownloadSync(DataSync sync) {
+    g_sync = sync ? sync : ::fdatasync;
+}
 
 void SetDownloadOwner(QWidget* owner) {
     g_owner = owner;
@@ -178,8 +191,10 @@ void RecvDownloadData(const char* data, int32_t length) {
         receiver::StartDataTimeOut();
         return;
     }
-    receiver::StopDataTimeOut();      // all data is in
-    if (!receiver::CloseDataFile()) { // a failed close may have lost written data
+    receiver::StopDataTimeOut(); // all data is in
+    // Finished means on the disk: operators clear the camera right after a save, and a file
+    // still in the page cache would not survive a power cut. A failed close may lose data too.
+    if (!SyncDataFile() || !receiver::CloseDataFile()) {
         FileError(QStringLiteral("Cannot write to file."));
         return;
     }

@@ -7,19 +7,25 @@ namespace held {
 
 namespace {
 
-struct Piece {
-    int32_t offset;
+// Each held chunk is stored as this head followed by its bytes, so the bytes alone bound what
+// is held: small chunks cannot run out of a second, smaller table.
+struct Head {
     int32_t length;
-    bool gapBefore;
+    int32_t gapBefore;
 };
+constexpr int32_t kHead = static_cast<int32_t>(sizeof(Head));
 
 std::vector<char> g_bytes;
-Piece g_pieces[kMaxChunks];
-int g_first = 0; // ring of pieces
-int g_count = 0;
-int32_t g_end = 0; // bytes used; the buffer restarts at 0 once it has been emptied
+int32_t g_front = 0; // head of the oldest chunk
+int32_t g_end = 0;   // bytes used; the buffer restarts at 0 once it has been emptied
 bool g_gap = false;
 uint64_t g_generation = 0;
+
+Head HeadAt(int32_t offset) {
+    Head h{};
+    std::memcpy(&h, g_bytes.data() + offset, sizeof h);
+    return h;
+}
 
 } // namespace
 
@@ -30,36 +36,33 @@ void Reserve() {
 bool Hold(const char* data, int32_t length) {
     if (length <= 0) return true;
     Reserve();
-    if (g_count == kMaxChunks || length > kCapacity - g_end) {
+    if (length > kCapacity - kHead - g_end) {
         g_gap = true;
         return false;
     }
-    std::memcpy(g_bytes.data() + g_end, data, static_cast<size_t>(length));
-    g_pieces[(g_first + g_count) % kMaxChunks] = Piece{g_end, length, g_gap};
-    ++g_count;
-    g_end += length;
+    const Head h{length, g_gap ? 1 : 0};
+    std::memcpy(g_bytes.data() + g_end, &h, sizeof h);
+    std::memcpy(g_bytes.data() + g_end + kHead, data, static_cast<size_t>(length));
+    g_end += kHead + length;
     g_gap = false;
     return true;
 }
 
 bool Empty() {
-    return g_count == 0;
+    return g_front == g_end;
 }
 
 void Front(const char*& data, int32_t& length, bool& gapBefore) {
-    const Piece& p = g_pieces[g_first];
-    data = g_bytes.data() + p.offset;
-    length = p.length;
-    gapBefore = p.gapBefore;
+    const Head h = HeadAt(g_front);
+    data = g_bytes.data() + g_front + kHead;
+    length = h.length;
+    gapBefore = h.gapBefore != 0;
 }
 
 void Pop() {
-    if (g_count == 0) return;
-    g_first = (g_first + 1) % kMaxChunks;
-    if (--g_count == 0) {
-        g_first = 0;
-        g_end = 0;
-    }
+    if (Empty()) return;
+    g_front += kHead + HeadAt(g_front).length;
+    if (g_front == g_end) g_front = g_end = 0;
 }
 
 bool GapPending() {
@@ -74,8 +77,7 @@ bool TakeGap() {
 
 void Clear() {
     ++g_generation;
-    g_first = g_count = 0;
-    g_end = 0;
+    g_front = g_end = 0;
     g_gap = false;
 }
 

@@ -1,8 +1,9 @@
 // Chunks the receiver cannot take yet: those that arrive before the "150" of the request in
 // flight has been handled, and those the link delivers while the receiver itself waits (a
 // message box inside it runs the event loop). They are kept in arrival order, chunk boundaries
-// included, in one buffer reserved once. A chunk that does not fit is dropped and leaves a gap
-// mark, so the receiver never joins data across lost bytes.
+// included, in one buffer reserved once and bounded by bytes alone (each chunk's length is kept
+// in front of it). A chunk that does not fit is dropped and leaves a gap mark, so the receiver
+// never joins data across lost bytes.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,6 @@
 namespace held {
 
 inline constexpr int32_t kCapacity = 8 << 20; // more than a loopback socket buffers at once
-inline constexpr int kMaxChunks = 512;
 
 // Reserves the buffer (start-up); Hold reserves it on first use otherwise.
 void Reserve();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <utility>
 
@@ -260,3 +261,27 @@ TEST_F(FaultTest, AnnouncedSizeDiffersFromTheData) {
 }
 
 } // namespace
+
+TEST_F(FaultTest, ARefusalAfterPartOfTheData) {
+    start({"error-after:50000"});
+    ASSERT_TRUE(c.open(*cam));
+    EXPECT_EQ(c.command("RQDL 0 3 3"), "150 3 120384");
+    EXPECT_EQ(c.readData(50000), expected(37, 3).left(50000));
+    EXPECT_EQ(c.readLine(), "426 Transfer aborted");
+    EXPECT_TRUE(c.noDataFor(200));                     // the rest never comes
+    EXPECT_EQ(c.command("RQDL 0 1 1"), "150 1 40128"); // and the camera is free again
+    EXPECT_EQ(c.readData(50000, 300).size(), 40128);   // refused again, after all of it this time
+    EXPECT_EQ(c.readLine(), "426 Transfer aborted");
+}
+
+TEST_F(FaultTest, SignalsDropTheClientsLinks) {
+    start({});
+    ASSERT_TRUE(c.open(*cam));
+    ::kill(static_cast<pid_t>(cam->process.processId()), SIGUSR2);
+    EXPECT_TRUE(c.dataClosed());
+    EXPECT_EQ(c.command("STAT"), "213 Memory full"); // the command link stays
+    ::kill(static_cast<pid_t>(cam->process.processId()), SIGUSR1);
+    EXPECT_TRUE(c.commandClosed());
+    CamClient again; // and the camera takes a new client
+    EXPECT_TRUE(again.open(*cam));
+}

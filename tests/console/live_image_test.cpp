@@ -80,9 +80,9 @@ protected:
 };
 
 TEST_F(LiveImage, DrawsEachFrameAtItsSizeWithTheCameraSettings) {
-    g_WB = {6, 100, 110, 120};
-    g_WBNew = {6, 1, 2, 3}; // pending values only count while the camera dialog is open
-    g_Gamma = {2, 67};
+    g_WB = {6, 1, 2, 3}; // the live display settings are the pending ones, not the camera's
+    g_WBNew = {6, 100, 110, 120};
+    g_GammaNew = {2, 67};
     g_lngAnalogGain = 1;
     const int32_t sizes[][4] = {
         {200, 200, 400, 400}, {256, 256, 512, 512}, {512, 256, 512, 256}, {512, 512, 512, 512}};
@@ -258,7 +258,7 @@ TEST_F(LiveImage, WhileTheCameraDialogIsOpenThePendingSettingsAreDrawn) {
     EXPECT_EQ((std::array{fake.calls[0].gains[0], fake.calls[0].gains[1], fake.calls[0].gains[2]}),
               (std::array<uint16_t, 3>{1, 2, 3}));
     EXPECT_EQ(fake.calls[0].gamma, 55);
-    // Closed, the camera's own settings count again.
+    // Closed with the close box (Cancel): the camera's own settings count again.
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QStringLiteral("frmCamera")) w->close();
     Flush();

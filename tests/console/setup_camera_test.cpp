@@ -6,7 +6,6 @@
 #include "base/frame_buffers.h"
 #include "base/open_windows.h"
 #include "base/shared_state.h"
-#include "program/window_forwarder.h"
 #include "console/frm_analog_in.h"
 #include "console/frm_camera.h"
 #include "console/frm_date_time.h"
@@ -16,6 +15,7 @@
 #include "console/live_picture.h"
 #include "console/setup_dialogs.h"
 #include "link/ctr.h"
+#include "program/window_forwarder.h"
 #include "protocol/command_set.h"
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
@@ -65,6 +65,7 @@ protected:
         RequestANIG();
         return WaitUntil([] { return Idle(); }, 5000);
     }
+    void LivePictureUnderPendingColours(bool ok);
     // Red and blue summed over a sample of the live picture.
     static std::pair<int64_t, int64_t> RedBlue(const QImage& image) {
         int64_t red = 0, blue = 0;
@@ -131,33 +132,60 @@ TEST_F(SetupAgainstCamera, AReplyAfterTheDialogMovedOnAppliesTheValueSent) {
     EXPECT_EQ(g_WBNew.Preset, 0); // still the dialog's
 }
 
+// The live picture under colours moved in the camera dialog: Cancel takes them back at once; OK
+// without "Save" on the camera's own user preset sends nothing and keeps them until live output
+// starts again.
+void SetupAgainstCamera::LivePictureUnderPendingColours(bool ok) {
+    {
+        StartCameraWithState(QByteArray("clock 2020 06 01 12 00 00\nrmod 0 0 0 0 0 0 0\nmode REC\ngain 1\n") +
+                                 (ok ? "user6 128 128 128\nwb 6 128 128 128\n" : "wb 1 0 0 0\n"),
+                             {"--speed", "0.1"});
+        ASSERT_TRUE(Connect());
+        window->cmdRec->click();
+        frmRec* c = RecordConsole();
+        ASSERT_TRUE(c);
+        c->chkPreview->setChecked(true);
+        ASSERT_TRUE(WaitUntil([&] { return c->picImage->HasPicture(); }, 10000));
+        QTest::qWait(300);
+        const auto before = RedBlue(c->picImage->Image());
+        c->cmdCamera->click();
+        ASSERT_TRUE(CameraDialogOpen());
+        EXPECT_FALSE(c->isEnabled());
+        frmCamera& d = *CameraDialog();
+        d.cmbWhiteBalance->setCurrentIndex(3); // User 1, then strongly red
+        d.sldRed->setValue(255);
+        d.sldBlue->setValue(0);
+        QTest::qWait(400);
+        const auto pending = RedBlue(c->picImage->Image());
+        EXPECT_GT(pending.first * before.second, before.first * pending.second); // redder than before
+        (ok ? d.cmdOK : d.cmdCancel)->click();
+        EXPECT_TRUE(c->isEnabled());
+        QTest::qWait(400);
+        const auto after = RedBlue(c->picImage->Image());
+        if (ok) {
+            EXPECT_EQ(after.first * pending.second, pending.first * after.second); // still the moved red
+            c->chkPreview->setChecked(false);
+            ASSERT_TRUE(WaitUntil([&] { return g_lngDataMode == 0 && Idle(); }, 5000));
+            c->chkPreview->setChecked(true); // a new live output starts with the camera's colours
+            ASSERT_TRUE(WaitUntil([&] { return g_lngDataMode == 1 && Idle(); }, 5000));
+            QTest::qWait(400);
+            const auto restarted = RedBlue(c->picImage->Image());
+            EXPECT_LT(restarted.first * pending.second, pending.first * restarted.second);
+        } else {
+            EXPECT_LT(after.first * pending.second,
+                      pending.first * after.second); // back from the pending red
+        }
+        c->chkPreview->setChecked(false);
+        ASSERT_TRUE(WaitUntil([&] { return g_lngDataMode == 0 && Idle(); }, 5000));
+    }
+}
+
 TEST_F(SetupAgainstCamera, LivePictureFollowsThePendingColoursUntilCancel) {
-    StartCamera({"--speed", "0.1"});
-    ASSERT_TRUE(Connect());
-    window->cmdRec->click();
-    frmRec* c = RecordConsole();
-    ASSERT_TRUE(c);
-    c->chkPreview->setChecked(true);
-    ASSERT_TRUE(WaitUntil([&] { return c->picImage->HasPicture(); }, 10000));
-    QTest::qWait(300);
-    const auto before = RedBlue(c->picImage->Image());
-    c->cmdCamera->click();
-    ASSERT_TRUE(CameraDialogOpen());
-    EXPECT_FALSE(c->isEnabled());
-    frmCamera& d = *CameraDialog();
-    d.cmbWhiteBalance->setCurrentIndex(3); // User 1, then strongly red
-    d.sldRed->setValue(255);
-    d.sldBlue->setValue(0);
-    QTest::qWait(400);
-    const auto pending = RedBlue(c->picImage->Image());
-    EXPECT_GT(pending.first * before.second, before.first * pending.second); // redder than before
-    d.cmdCancel->click();
-    EXPECT_TRUE(c->isEnabled());
-    QTest::qWait(400);
-    const auto after = RedBlue(c->picImage->Image());
-    EXPECT_LT(after.first * pending.second, pending.first * after.second); // back from the pending red
-    c->chkPreview->setChecked(false);
-    ASSERT_TRUE(WaitUntil([&] { return g_lngDataMode == 0 && Idle(); }, 5000));
+    LivePictureUnderPendingColours(false);
+}
+
+TEST_F(SetupAgainstCamera, ColoursKeptWithOkWithoutSaveColourTheLivePictureUntilItRestarts) {
+    LivePictureUnderPendingColours(true);
 }
 
 TEST_F(SetupAgainstCamera, ClockMasterSlaveAnalogInputAndVersions) {

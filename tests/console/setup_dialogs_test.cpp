@@ -4,6 +4,7 @@
 #include "base/main_window_parts.h"
 #include "base/open_windows.h"
 #include "base/shared_state.h"
+#include "console/console_message.h"
 #include "console/frm_about.h"
 #include "console/frm_analog_in.h"
 #include "console/frm_camera.h"
@@ -167,6 +168,14 @@ TEST_F(SetupDialogs, DefaultAsksFirstAndALinkLostUnderTheQuestionIsHandledAfterI
     EXPECT_FALSE(g_blnMsgBoxOpen || g_blnLostDuringMsgBox);
     EXPECT_EQ(Queued().size(), 1);      // nothing saved
     ASSERT_NE(CameraDialog(), nullptr); // not deleted under the handler
+
+    {
+        const ConsoleMessageScope outer; // the question nested in another box's scope
+        ui.answers = {MsgResult::Cancel};
+        CameraDialog()->cmdInitial->click();
+        EXPECT_TRUE(g_blnMsgBoxOpen); // still the outer box's
+    }
+    EXPECT_FALSE(g_blnMsgBoxOpen);
 }
 
 TEST_F(SetupDialogs, OkOfTheSmallDialogsOnlyWhenThereIsSomethingToSendAndALinkToSendItOn) {

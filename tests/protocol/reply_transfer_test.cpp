@@ -37,7 +37,13 @@ TEST_F(TransferReplies, DownloadStartWithUnusableNumbersIsRefused) {
         "150 5 99999999999",     // does not fit 32 bits
         "150 5 2147483647",      // the file size (data + 32 header bytes) would not fit
         "150 99999999999 40128", // frame count does not fit
+        "150 5 0",               // nothing for five frames: a file of headers only
+        "150 0 0",               // no frames at all
+        "150 5 200641",          // not five frame records of 200 x 200
+        "150 4 200640",          // five frame records announced as four
+        "150 5 328320",          // five frame records of another image size
     };
+    g_RecMode.ImageSize = 0; // 40,128-byte frame records
     for (const char* reply : replies) {
         ui.Clear();
         g_lngDataMode = 0;
@@ -54,7 +60,7 @@ TEST_F(TransferReplies, DownloadStartWithUnusableNumbersIsRefused) {
         ResetCommandChannel();
     }
     SendRQDL(kRequest);
-    DispatchReply("150 5 2147483615"); // the largest that still fits with the headers
+    DispatchReply("150 53515 2147449920"); // the most frames whose file size still fits 32 bits
     EXPECT_EQ(g_lngDataMode, 2);
 }
 

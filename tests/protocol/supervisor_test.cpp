@@ -9,6 +9,7 @@
 #include "protocol/command_ids.h"
 #include "protocol/frm_main.h"
 #include "protocol/hot_keys.h"
+#include "protocol/main_control.h"
 #include "protocol/main_supervisor.h"
 #include "protocol/main_targets.h"
 #include "protocol/network_setup.h"
@@ -93,6 +94,40 @@ TEST_F(Supervision, AReconnectThatFailsEndsInTheLostMessage) {
     EXPECT_EQ(ui.messages[0].text, kLost);
     EXPECT_FALSE(window->chkTCPConnect->isChecked());
     EXPECT_FALSE(g_blnCmdOpen || g_blnDataOpen);
+}
+
+// The camera takes the silent reconnect and drops it before the connection completes: the program
+// gives up. Nothing of the connection may fire after that, under the message or under a question
+// the operator has open; the one message is the loss, once the question is answered.
+TEST_F(Supervision, AReconnectGivenUpLeavesNoTimerRunning) {
+    for (bool questionOpen : {false, true}) {
+        SCOPED_TRACE(questionOpen ? "under a question" : "no question");
+        ConnectAndWait();
+        sup->tmrComTimeOut->setInterval(200);
+        ui.Clear();
+        peer->greeting.clear(); // the reconnect is taken but never greeted...
+        QObject::connect(&peer->command, &QTcpServer::newConnection, peer.get(),
+                         [this] { QTimer::singleShot(50, peer->cmd, [this] { peer->cmd->abort(); }); });
+        ui.whileShown = [](const ShownMessage&) { QTest::qWait(500); }; // left unanswered a while
+        g_blnMsgBoxOpen = questionOpen;
+        peer->cmd->abort();
+        ASSERT_TRUE(WaitUntil([&] { return !ui.messages.isEmpty() || g_blnLostDuringMsgBox; }, 10000));
+        QTest::qWait(500); // twice the command time-out
+        if (questionOpen) {
+            EXPECT_TRUE(ui.messages.isEmpty()); // nothing lands on the question
+            g_blnMsgBoxOpen = false;            // the question is answered
+            ASSERT_TRUE(g_blnLostDuringMsgBox);
+            g_blnLostDuringMsgBox = false;
+            CloseingTCPCom();
+        }
+        EXPECT_EQ(ui.MessageTexts(), QStringList{kLost});
+        EXPECT_FALSE(sup->tmrComTimeOut->isActive() || sup->tmrDataTimeOut->isActive() ||
+                     sup->tmrGetState->isActive());
+        EXPECT_FALSE(window->chkTCPConnect->isChecked());
+        peer = std::make_unique<ScriptedPeer>();
+        Aim(peer->command.serverPort(), peer->data.serverPort());
+        ASSERT_TRUE(WaitUntil([&] { return window->chkTCPConnect->isEnabled(); }, 5000));
+    }
 }
 
 TEST_F(Supervision, AWithheldReplyEndsInTheCommandTimeOut) {

@@ -1,7 +1,9 @@
 // Downloads into data files without a camera: the file layout, the closing handshake in either
 // order, the announced size as the limit, the progress window and every file failure.
+#include "protocol/main_control.h"
 #include "tests/transfer/data_file_expect.h"
 #include "tests/transfer/transfer_fixture.h"
+#include "transfer/download_owner.h"
 #include "transfer/held_data.h"
 #include "transfer/save_range.h"
 
@@ -103,14 +105,14 @@ TEST_F(Download, AnOlderLongerFileOfTheSameNameIsReplacedWhole) {
 }
 
 TEST_F(Download, NothingBeyondTheAnnouncedSizeIsWritten) {
-    Start(kFrame + 100, 1); // the camera sends more than it announced
-    Feed(frames.left(kFrame + 50));
-    Feed(frames.mid(kFrame + 50, 3000)); // completes the file and runs past it
+    Start(kFrame, 1);
+    Feed(frames.left(kFrame - 50));
+    Feed(frames.mid(kFrame - 50, 3000)); // completes the file and runs past it
     EXPECT_EQ(Traces(QStringLiteral("Data beyond the announced size dropped = 2950")), 1);
-    Feed(frames.mid(kFrame + 3050, 500)); // after the file is complete, before "226"
+    Feed(frames.mid(kFrame + 2950, 500)); // after the file is complete, before "226"
     EXPECT_EQ(Traces(QStringLiteral("Data after the complete download dropped = 500")), 1);
     DispatchReply(QStringLiteral("226 ok"));
-    EXPECT_EQ(File(), ExpectedHeaders(kFrame + 100, 1, 1, 12) + frames.left(kFrame + 100));
+    EXPECT_EQ(File(), ExpectedHeaders(kFrame, 1, 1, 12) + frames.left(kFrame));
     EXPECT_TRUE(Finished());
 }
 
@@ -211,23 +213,105 @@ TEST_F(Download, DataBeforeTheStartReplyLandsInTheFileInOrder) {
     EXPECT_TRUE(Finished());
 }
 
-TEST_F(Download, DataLostAheadOfTheStartReplyIsNeverJoinedAcrossTheGap) {
-    const int32_t chunk = 256 * 1024;
-    const int32_t held = held::kCapacity / chunk; // chunks that fit while the "150" is awaited
-    g_strSaveFile = path;
-    SendRQDL(DownloadRequest{0, 300, 300});
-    const QByteArray piece(chunk, 'd');
-    for (int i = 0; i < held + 2; ++i) // the two after the held ones do not fit
-        Feed(piece);
-    EXPECT_EQ(Traces(QStringLiteral("no room to hold it")), 2);
-    DispatchReply(QStringLiteral("150 300 %1").arg(300 * 262272));
-    EXPECT_EQ(File().size(), 32 + static_cast<qsizetype>(held) * chunk); // up to the gap, no further
-    EXPECT_EQ(Traces(QStringLiteral("Image data lost")), 1);
-    Feed(piece); // the rest goes nowhere, and does not push the data time-out back
-    DispatchReply(QStringLiteral("226 Transfer complete"));
-    EXPECT_EQ(File().size(), 32 + static_cast<qsizetype>(held) * chunk);
-    EXPECT_EQ(InFlight(), QStringLiteral("RQDL 0 300 300")); // never reported finished
-    EXPECT_TRUE(dataTimeOut->isActive());
+// Counts what the receiver asks of the main window.
+struct CountingControl final : MainControl {
+    int dataPortFailed = 0;
+    void SetMainControls(int) override {}
+    void UntickConnect() override {}
+    void CloseTCPCom() override {}
+    void CloseingTCPCom() override {}
+    void DataPortFailed() override { ++dataPortFailed; }
+};
+
+TEST_F(Download, DataLostAheadOfTheStartReplyEndsTheRequestAtOnce) {
+    struct Case {
+        const char* name;
+        int32_t chunk;
+    };
+    // Small chunks once ran out of a chunk table long before the bytes were used up.
+    const Case cases[] = {{"256 KiB chunks", 256 * 1024}, {"1 KiB chunks", 1024}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetCommandChannel();
+        ui.Clear();
+        CountingControl control;
+        SetMainControl(&control);
+        g_RecMode.ImageSize = 3;
+        const int32_t held = held::kCapacity / (c.chunk + 8); // chunks that fit with their lengths
+        g_strSaveFile = path;
+        SendRQDL(DownloadRequest{0, 300, 300});
+        const QByteArray piece(c.chunk, 'd');
+        for (int i = 0; i < held + 2; ++i) // the two after the held ones do not fit
+            Feed(piece);
+        EXPECT_EQ(Traces(QStringLiteral("no room to hold it")), 2);
+        EXPECT_EQ(control.dataPortFailed, 0);
+        DispatchReply(QStringLiteral("150 300 %1").arg(300 * 262272));
+        EXPECT_EQ(File().size(), 32 + static_cast<qsizetype>(held) * c.chunk); // up to the gap
+        EXPECT_EQ(Traces(QStringLiteral("Image data lost")), 1);
+        EXPECT_EQ(control.dataPortFailed, 1); // the connection ends now, not after the time-out
+        EXPECT_EQ(g_lngDataMode, 0);
+        EXPECT_FALSE(ui.progressOpen);
+        EXPECT_FALSE(dataTimeOut->isActive());
+        Feed(piece); // the rest goes nowhere
+        EXPECT_EQ(File().size(), 32 + static_cast<qsizetype>(held) * c.chunk);
+        EXPECT_TRUE(ui.messages.isEmpty()); // the one message is the main window's
+        SetMainControl(nullptr);
+        g_RecMode.ImageSize = 0;
+    }
+}
+
+TEST_F(Download, ARefusalAfterTheStartEndsTheTransferWithItsOneMessage) {
+    struct Case {
+        const char* reply;
+        const char* message;
+        int32_t sent; // bytes of data before the refusal
+    };
+    const Case cases[] = {
+        {"426 Transfer aborted", "Recived command invalid.", 30000},
+        {"550 Invalid region", "Invalid region number.", 30000},
+        {"426 Transfer aborted", "Recived command invalid.", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        ResetCommandChannel();
+        ui.Clear();
+        QFile::remove(path);
+        Start(2 * kFrame);
+        Feed(frames.left(c.sent));
+        DispatchReply(QString::fromLatin1(c.reply));
+        EXPECT_EQ(ui.MessageTexts(), QStringList{QString::fromLatin1(c.message)});
+        EXPECT_EQ(ui.messages.value(0).title, QStringLiteral("Download"));
+        EXPECT_FALSE(ui.progressOpen);
+        EXPECT_EQ(g_lngDataMode, 0);
+        EXPECT_TRUE(g_strSaveFile.isEmpty());
+        EXPECT_FALSE(dataTimeOut->isActive()); // no second message from the data port
+        EXPECT_FALSE(DownloadBusy());          // the window that asked can save again
+        EXPECT_TRUE(Finished());               // the next command went out
+        if (c.sent > 0) {
+            EXPECT_EQ(File(), ExpectedHeaders(2 * kFrame, 2, 1, 12) + frames.left(c.sent));
+        }
+        Feed(frames.mid(c.sent, 4000)); // what was still on its way goes nowhere
+        EXPECT_EQ(Traces(QStringLiteral("Data after the complete download dropped")), 0);
+        EXPECT_FALSE(dataTimeOut->isActive());
+        if (c.sent > 0) {
+            EXPECT_EQ(File().size(), 32 + c.sent);
+        }
+    }
+}
+
+TEST_F(Download, AFailedSyncIsAWriteFailureNotAFinishedDownload) {
+    SetDownloadSync([](int) {
+        errno = EIO;
+        return -1;
+    });
+    Start(kFrame, 1);
+    DispatchReply(QStringLiteral("226 ok"));
+    Feed(frames.left(kFrame));
+    SetDownloadSync(nullptr);
+    EXPECT_EQ(ui.MessageTexts(), QStringList{"Cannot write to file."});
+    EXPECT_FALSE(Finished());
+    EXPECT_FALSE(ui.progressOpen);
+    EXPECT_EQ(g_lngDataMode, 0);
 }
 
 TEST_F(Download, TheAbortClosesTheFileAndLeavesNothingBehind) {
