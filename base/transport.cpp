@@ -7,6 +7,33 @@ std::optional<TransportAction> TransportKey(int keyId) {
     return static_cast<TransportAction>(keyId);
 }
 
+QString TransportTip(TransportAction action) {
+    switch (action) {
+    case TransportAction::Step:
+        return QStringLiteral("One frame forward (Page Up)");
+    case TransportAction::Back:
+        return QStringLiteral("One frame back (Page Down)");
+    case TransportAction::First:
+        return QStringLiteral("To the first frame (Home); off while Loop is ticked");
+    case TransportAction::Last:
+        return QStringLiteral("To the last frame (End); off while Loop is ticked");
+    case TransportAction::Reverse:
+        return QStringLiteral("Play backward (Left arrow)");
+    case TransportAction::Pause:
+        return QStringLiteral("Pause (Up arrow)");
+    case TransportAction::Play:
+        return QStringLiteral("Play forward (Right arrow)");
+    case TransportAction::Stop:
+        return QStringLiteral(
+            "Stop: back to the first frame, or the last after playing backward (Down arrow)");
+    }
+    return {};
+}
+
+QString DoubleSizeTip() {
+    return QStringLiteral("Shows the picture at double size");
+}
+
 Transport::Transport(QObject* owner, const Setup& setup, std::function<void()> tick)
     : m_timer(new QTimer(owner)), m_setup(setup) {
     m_timer->setObjectName(QStringLiteral("tmrTimer"));

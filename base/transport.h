@@ -4,7 +4,7 @@
 // forward counts up. The window keeps its widgets and says how a position is shown.
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -18,6 +18,10 @@ enum class TransportOption { Play, Reverse, Pause, Stop };
 // Home, End, Left, Up, Right, Down).
 enum class TransportAction { Step, Back, First, Last, Reverse, Pause, Play, Stop };
 std::optional<TransportAction> TransportKey(int keyId);
+// The tooltip of an action's button: what it does and its key.
+QString TransportTip(TransportAction action);
+// The tooltip of "x 2".
+QString DoubleSizeTip();
 
 class Transport {
 public:

@@ -3,6 +3,7 @@
 #include "base/file_utils.h"
 #include "base/image_library.h"
 #include "base/shared_state.h"
+#include "base/status_line.h"
 #include "base/ui_port.h"
 #include "playback/playback_state.h"
 
@@ -162,6 +163,10 @@ void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {
         Ui().SetExportProgress(count, text);
         if (Cancelled()) break;
     }
+    const QString& folder = Playback().exportFolder;
+    if (count > 0)
+        Ui().ShowStatus(count < maximum ? status_text::ExportCancelled(count, folder)
+                                        : status_text::Exported(count, folder));
 }
 
 void ExportAvi(int32_t start, int32_t end, int32_t rate) {
@@ -187,8 +192,10 @@ void ExportAvi(int32_t start, int32_t end, int32_t rate) {
         const QByteArray data = file.path.toLocal8Bit(), movie = target.toLocal8Bit();
         if (ImageLib().combRgbAvi(&progress, data.constData(), movie.constData(), file.width(), file.height(),
                                   &state.enhance, file.dataOffset, static_cast<uint32_t>(start),
-                                  static_cast<uint32_t>(end), rate, &status))
+                                  static_cast<uint32_t>(end), rate, &status)) {
+            Ui().ShowStatus(status_text::Exported(end - start + 1, target));
             return;
+        }
     }
     // The message comes once the progress window is down.
     ReportAviFailure(status);

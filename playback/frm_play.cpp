@@ -193,8 +193,11 @@ void frmPlay::BuildControls() {
         {optPause, TransportAction::Pause}, {optStop, TransportAction::Stop},
         {cmdStep, TransportAction::Step},   {cmdBack, TransportAction::Back},
         {cmdNext, TransportAction::Last},   {cmdPrev, TransportAction::First}};
-    for (const auto& [button, action] : actions)
+    for (const auto& [button, action] : actions) {
+        button->setToolTip(TransportTip(action));
         connect(button, &QAbstractButton::clicked, this, [this, action] { m_transport.Do(action); });
+    }
+    chkExpand->setToolTip(DoubleSizeTip());
     connect(chkLoop, &QCheckBox::toggled, this, [this](bool on) { OnLoop(on); });
     connect(chkExpand, &QCheckBox::toggled, this, [this](bool on) { OnExpand(on); });
     connect(cmdEnhance, &QPushButton::clicked, this, [this] { OnEnhance(); });

@@ -45,11 +45,11 @@ QLabel* ValueLabel(QWidget* parent, const char* name) {
     return label;
 }
 
-QToolButton* Tool(QWidget* parent, const char* name, QStyle::StandardPixmap icon, const QString& tip,
+QToolButton* Tool(QWidget* parent, const char* name, QStyle::StandardPixmap icon, TransportAction action,
                   bool checkable) {
     auto* b = Named(new QToolButton(parent), name);
     b->setIcon(parent->style()->standardIcon(icon));
-    b->setToolTip(tip);
+    b->setToolTip(TransportTip(action));
     b->setCheckable(checkable);
     b->setIconSize(QSize(24, 24));
     return b;
@@ -95,14 +95,15 @@ frmPreview::frmPreview(const PreviewParams& params, QWidget* parent)
     sldFrameBar = Named(new QSlider(Qt::Horizontal, this), "sldFrameBar");
     chkLoop = Named(new QCheckBox(QStringLiteral("Loop"), this), "chkLoop");
     chkExpand = Named(new QCheckBox(QStringLiteral("x 2"), this), "chkExpand");
-    optPlay = Tool(this, "optPlay", QStyle::SP_MediaPlay, QStringLiteral("Play"), true);
-    optReverse = Tool(this, "optReverse", QStyle::SP_MediaSeekBackward, QStringLiteral("Reverse"), true);
-    optPause = Tool(this, "optPause", QStyle::SP_MediaPause, QStringLiteral("Pause"), true);
-    optStop = Tool(this, "optStop", QStyle::SP_MediaStop, QStringLiteral("Stop"), true);
-    cmdStep = Tool(this, "cmdStep", QStyle::SP_ArrowRight, QStringLiteral("Step"), false);
-    cmdBack = Tool(this, "cmdBack", QStyle::SP_ArrowLeft, QStringLiteral("Back"), false);
-    cmdNext = Tool(this, "cmdNext", QStyle::SP_MediaSkipForward, QStringLiteral("End frame"), false);
-    cmdPrev = Tool(this, "cmdPrev", QStyle::SP_MediaSkipBackward, QStringLiteral("Start frame"), false);
+    chkExpand->setToolTip(DoubleSizeTip());
+    optPlay = Tool(this, "optPlay", QStyle::SP_MediaPlay, TransportAction::Play, true);
+    optReverse = Tool(this, "optReverse", QStyle::SP_MediaSeekBackward, TransportAction::Reverse, true);
+    optPause = Tool(this, "optPause", QStyle::SP_MediaPause, TransportAction::Pause, true);
+    optStop = Tool(this, "optStop", QStyle::SP_MediaStop, TransportAction::Stop, true);
+    cmdStep = Tool(this, "cmdStep", QStyle::SP_ArrowRight, TransportAction::Step, false);
+    cmdBack = Tool(this, "cmdBack", QStyle::SP_ArrowLeft, TransportAction::Back, false);
+    cmdNext = Tool(this, "cmdNext", QStyle::SP_MediaSkipForward, TransportAction::Last, false);
+    cmdPrev = Tool(this, "cmdPrev", QStyle::SP_MediaSkipBackward, TransportAction::First, false);
     for (QToolButton* option : {optPlay, optReverse, optPause, optStop})
         m_options->addButton(option);
     m_options->setExclusive(true);

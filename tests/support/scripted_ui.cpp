@@ -94,6 +94,7 @@ QStringList ScriptedUi::MessageTexts() const {
 
 void ScriptedUi::Clear() {
     messages.clear();
+    statuses.clear();
     dialogFilters.clear();
     proposedPaths.clear();
     traces.clear();
