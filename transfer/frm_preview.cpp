@@ -252,12 +252,12 @@ void frmPreview::RequestPreviewFrame(int32_t offset) {
         m_wanted = offset;
         return;
     }
-    m_wanted = 0;
+    m_wanted.reset();
     QueueFrameRequest(16, DownloadRequest{m_params.region, offset, 1}, static_cast<int16_t>(frameNo), m_tag);
 }
 
 void frmPreview::RequestWanted() {
-    if (m_wanted != 0) RequestPreviewFrame(m_wanted);
+    if (m_wanted) RequestPreviewFrame(*m_wanted);
 }
 
 void frmPreview::Selected(TransportOption option) {

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -110,8 +111,8 @@ private:
     PreviewRange m_range;
     PreviewMarks m_marks;
     Transport m_transport;
-    int32_t m_wanted = 0;       // offset asked for while a frame was on its way; 0 when none
-    bool m_frameEnding = false; // the frame in flight is being finished: it no longer counts
+    std::optional<int32_t> m_wanted; // offset asked for while a frame was on its way
+    bool m_frameEnding = false;      // the frame in flight is being finished: it no longer counts
     bool m_saveAllowed = true;
     bool m_backToBrowser = true;
     int32_t m_trigFrame = -1;
