@@ -9,12 +9,37 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
+
+namespace {
+
+// The open dialog shows name, size, type and date side by side.
+constexpr QSize kOpenDialogSize(780, 460);
+
+void PlaceOver(QWidget* dialog, QWidget* owner) {
+    dialog->adjustSize();
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    dialog->move(PlacedOver(dialog->size(), owner ? owner->frameGeometry() : area, area).topLeft());
+}
+
+} // namespace
+
+QRect PlacedOver(const QSize& box, const QRect& owner, const QRect& screen) {
+    QRect placed(QPoint(0, 0), box);
+    placed.moveCenter(owner.isValid() ? owner.center() : screen.center());
+    if (!screen.isValid()) return placed;
+    placed.moveLeft(std::max(screen.left(), std::min(placed.left(), screen.right() + 1 - box.width())));
+    placed.moveTop(std::max(screen.top(), std::min(placed.top(), screen.bottom() + 1 - box.height())));
+    return placed;
+}
 
 QWidget* QtUi::DialogParent() {
     if (QWidget* active = QApplication::activeWindow()) return active;
@@ -56,6 +81,7 @@ MsgResult QtUi::MessageBox(const QString& title, const QString& text, MsgIcon ic
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    PlaceOver(&box, box.parentWidget());
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MsgResult::Ok;
@@ -73,6 +99,8 @@ QString QtUi::OpenFileDialog(const QString& title, const QString& filter) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(QtFilterFromPipes(filter));
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(dialog.size().expandedTo(kOpenDialogSize));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

@@ -3,7 +3,13 @@
 
 #include "base/ui_port.h"
 
+#include <QRect>
+
 class QWidget;
+
+// Where a box of this size goes: centred over the window that asked, moved in as far as needed to
+// stand whole on the screen's free area (its top left corner visible when it is larger).
+QRect PlacedOver(const QSize& box, const QRect& owner, const QRect& screen);
 
 class QtUi final : public UiPort {
 public:

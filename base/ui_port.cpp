@@ -1,5 +1,7 @@
 #include "base/ui_port.h"
 
+#include "base/status_line.h"
+
 namespace {
 
 class SilentUi final : public UiPort {
@@ -29,4 +31,8 @@ UiPort& Ui() {
 
 void SetUi(UiPort* port) {
     g_ui = port ? port : &g_silentUi;
+}
+
+void UiPort::ShowStatus(const QString& text) {
+    SetStatusText(text);
 }

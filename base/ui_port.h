@@ -59,6 +59,10 @@ public:
     virtual bool ExportCancelled() { return false; }
     virtual void CloseExportProgress() {}
 
+    // A line in plain words for the status line of the main window and the record console (why
+    // controls are grey, what was just done); nothing to answer. By default it goes to that line.
+    virtual void ShowStatus(const QString& text);
+
     // One finished trace line (time stamp included) for the trace window.
     virtual void TraceLine(const QString& line) = 0;
 };

@@ -54,6 +54,12 @@ frmCamera::frmCamera(QWidget* console) : QWidget(console, Qt::Window), m_console
 
     auto* fraGamma = Named(new QGroupBox(QStringLiteral("Gamma"), this), "fraGamma");
     cmbGamma = List(fraGamma, "cmbGamma", {"None", "Gamma1", "Gamma2", "Gamma3"});
+    const char* gammaTips[] = {"Gamma 1.00: no correction", "Gamma 0.77", "Gamma 0.67",
+                               "Gamma 0.55: darks lifted most"};
+    for (int i = 0; i < 4; ++i)
+        cmbGamma->setItemData(i, QString::fromLatin1(gammaTips[i]), Qt::ToolTipRole);
+    cmbGamma->setToolTip(
+        QStringLiteral("Gamma of the picture: None 1.00, Gamma1 0.77, Gamma2 0.67, Gamma3 0.55"));
     (new QVBoxLayout(fraGamma))->addWidget(cmbGamma);
 
     auto* fraWhite = Named(new QGroupBox(QStringLiteral("White Balance"), this), "fraWhiteBalCap");

@@ -2,6 +2,8 @@
 
 #include "base/open_windows.h"
 #include "base/shared_state.h"
+#include "base/status_line.h"
+#include "base/ui_port.h"
 #include "console/console_rules.h"
 #include "console/live_picture.h"
 #include "console/setup_dialogs_common.h"
@@ -110,6 +112,8 @@ void frmRec::Build() {
     cmdSetRACL = Button(fraDownLoad, "cmdSetRACL", QStringLiteral("Clear"));
     cmdPlay = Button(fraDownLoad, "cmdPlay", QStringLiteral("Play"));
     buttonRow(fraDownLoad, {cmdDownload, cmdSetRACL, cmdPlay});
+    cmdSetRACL->setToolTip(QStringLiteral("Erases every recorded frame in the camera"));
+    cmdPlay->setToolTip(QStringLiteral("Disconnects the camera and opens a data file"));
 
     fraAreaInfo = Group(panel, "fraAreaInfo", QStringLiteral("Recorded Frame Count"));
     auto* area = new QGridLayout(fraAreaInfo);
@@ -145,13 +149,22 @@ void frmRec::Build() {
     cmdPlay->hide();
 
     lblLiveHealth = Label(this, "lblLiveHealth");
+    lblStatus = Label(this, "lblStatus");
     // The controls take what they need; the window is at least as tall as the picture square.
     const int statusTop = std::max(kSquareBottom + 2, column->sizeHint().height() + 4);
+    const int lineWidth = kPanelLeft + kPanelWidth - 8;
+    const int statusHeight = 2 * lblStatus->fontMetrics().lineSpacing() + 6;
     panel->setGeometry(kPanelLeft, 0, kPanelWidth - 4, statusTop);
-    lblLiveHealth->setGeometry(4, statusTop, kPanelLeft + kPanelWidth - 8, 20);
-    setFixedSize(kPanelLeft + kPanelWidth, statusTop + 24);
-    lblLiveHealth->setFrameShape(QFrame::StyledPanel);
-    lblLiveHealth->setFrameShadow(QFrame::Sunken);
+    lblLiveHealth->setGeometry(4, statusTop, lineWidth, 20);
+    lblStatus->setGeometry(4, statusTop + 22, lineWidth, statusHeight);
+    setFixedSize(kPanelLeft + kPanelWidth, statusTop + 26 + statusHeight);
+    for (QLabel* line : {lblLiveHealth, lblStatus}) {
+        line->setFrameShape(QFrame::StyledPanel);
+        line->setFrameShadow(QFrame::Sunken);
+    }
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ShowStatusIn(lblStatus);
     tmrLiveHealth = new QTimer(this);
     tmrLiveHealth->setInterval(1000);
 }
@@ -196,10 +209,21 @@ void frmRec::UpdateConsoleButtons() {
     cmdSetRMOD->setEnabled(b->record);
     cmdCamera->setEnabled(b->camera);
     cmdAnalogGain->setEnabled(b->analogIn);
+    ShowLockReason(!b->record && b->save);
     if (b->startBackground == StartBackground::Red)
         SetBackground(cmdSetRCST, QColor(255, 0, 0));
     else if (b->startBackground == StartBackground::ButtonFace)
         cmdSetRCST->setPalette(QApplication::palette(cmdSetRCST));
+}
+
+void frmRec::ShowLockReason(bool locked) {
+    // Said once as the lock comes; taken back when Clear lifts it (unless something newer is up).
+    if (locked == m_settingsLocked) return;
+    m_settingsLocked = locked;
+    if (locked)
+        Ui().ShowStatus(status_text::SettingsLocked());
+    else if (StatusText() == status_text::SettingsLocked())
+        Ui().ShowStatus(QString());
 }
 
 void frmRec::ClearPicture() {

@@ -59,6 +59,8 @@ public:
     QPushButton *cmdBkup, *cmdRstr;
     // Live health while live output runs: frames shown per second, dropped frames, data rate.
     QLabel* lblLiveHealth;
+    // The status line: why controls are grey, what was just done.
+    QLabel* lblStatus;
     QTimer* tmrLiveHealth;
 
 protected:
@@ -68,8 +70,10 @@ private:
     void Build();
     void Connect();
     void Closing();
+    void ShowLockReason(bool locked);
 
     bool m_closed = false;
+    bool m_settingsLocked = false;
     LiveHealth m_health;
 };
 

@@ -122,6 +122,10 @@ void frmSetRmod::Build() {
     sliderRow->addWidget(sldPriCount, 1);
     sliderRow->addWidget(lblPostCount);
     trigLayout->addLayout(sliderRow);
+    fraPostCount->setToolTip(
+        QStringLiteral("Where the trigger falls in the recording: Start keeps the frames after it, "
+                       "End the frames before it, Center both; the slider sets the frames before "
+                       "the trigger, the box shows the frames after it"));
 
     fraAreaInfo = Group(this, "fraAreaInfo", QStringLiteral("Region Details"));
     auto* areaGrid = new QGridLayout(fraAreaInfo);

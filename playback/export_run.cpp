@@ -4,6 +4,7 @@
 #include "base/image_library.h"
 #include "base/open_windows.h"
 #include "base/shared_state.h"
+#include "base/status_line.h"
 #include "base/ui_port.h"
 #include "playback/export_frame_data.h"
 #include "playback/playback_state.h"
@@ -183,7 +184,11 @@ void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {
         Ui().SetExportProgress(count, text);
         if (Cancelled()) break;
     }
+    const QString& folder = Playback().exportFolder;
     if (count == maximum) WriteExportFrameData(FrameDataInFolder(), start, end, interval);
+    if (count > 0)
+        Ui().ShowStatus(count < maximum ? status_text::ExportCancelled(count, folder)
+                                        : status_text::Exported(count, folder));
 }
 
 void ExportAvi(int32_t start, int32_t end, int32_t rate) {
@@ -215,7 +220,11 @@ void ExportAvi(int32_t start, int32_t end, int32_t rate) {
         if (ImageLib().combRgbAvi(&progress, data.constData(), movie.constData(), file.width(), file.height(),
                                   &state.enhance, file.dataOffset, static_cast<uint32_t>(start),
                                   static_cast<uint32_t>(last), rate, &status)) {
-            if (last == end) return WriteExportFrameData(FrameDataBesideMovie(target), start, end, 1);
+            if (last == end) {
+                WriteExportFrameData(FrameDataBesideMovie(target), start, end, 1);
+                Ui().ShowStatus(status_text::Exported(end - start + 1, target));
+                return;
+            }
             status = ZRK_STATUS_READ;
         }
     }

@@ -62,7 +62,9 @@ QIcon Mirrored(const QIcon& icon) {
 
 } // namespace
 
-frmPlay::frmPlay(QWidget* parent) : QWidget(parent, Qt::Window) {
+frmPlay::frmPlay(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_transport(this, {.tickMs = kTickMs, .oneShot = false, .endsRedraw = true}, [this] { OnTimer(); }) {
     setObjectName(QStringLiteral("frmPlay"));
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
@@ -91,14 +93,17 @@ frmPlay::frmPlay(QWidget* parent) : QWidget(parent, Qt::Window) {
     lblIDNumber->setText(QString::number(file.info.idNumber));
     chkExpand->setEnabled(file.width() != 512 && file.height() != 512);
 
-    m_direction = Direction::Forward;
     m_dispW = file.width();
     m_dispH = file.height();
     SizePicture();
-    optPause->setChecked(true);
-    m_index = file.firstFrame;
-    MoveFrameBar(m_index);
-    ShowPlayFrame(m_index);
+    m_transport.SetView({[this](TransportOption option) { Checked(option); },
+                         [this](int32_t index) {
+                             MoveFrameBar(index);
+                             ShowPlayFrame(index);
+                         }});
+    m_transport.Reset(file.firstFrame, file.lastFrame, TransportOption::Pause);
+    MoveFrameBar(file.firstFrame);
+    ShowPlayFrame(file.firstFrame);
     SetPlayerHotKeyHandler([this](int id) { PlayerHotKey(id); });
 }
 
@@ -131,9 +136,7 @@ void frmPlay::BuildControls() {
     cmdEnhance->setObjectName(QStringLiteral("cmdEnhance"));
     sldFrameBar = new QSlider(Qt::Horizontal, this);
     sldFrameBar->setObjectName(QStringLiteral("sldFrameBar"));
-    tmrTimer = new QTimer(this);
-    tmrTimer->setObjectName(QStringLiteral("tmrTimer"));
-    tmrTimer->setInterval(kTickMs);
+    tmrTimer = m_transport.Timer();
     tmrEnhance = new QTimer(this);
     tmrEnhance->setObjectName(QStringLiteral("tmrEnhance"));
     tmrEnhance->setInterval(kTickMs);
@@ -188,22 +191,23 @@ void frmPlay::BuildControls() {
     layout->addLayout(top);
     layout->addWidget(sldFrameBar);
 
-    connect(optPlay, &QToolButton::clicked, this, [this] { OnPlay(); });
-    connect(optReverse, &QToolButton::clicked, this, [this] { OnReverse(); });
-    connect(optPause, &QToolButton::clicked, this, [this] { OnPause(); });
-    connect(optStop, &QToolButton::clicked, this, [this] { OnStop(); });
-    connect(cmdStep, &QPushButton::clicked, this, [this] { OnStep(); });
-    connect(cmdBack, &QPushButton::clicked, this, [this] { OnBack(); });
-    connect(cmdNext, &QPushButton::clicked, this, [this] { OnNext(); });
-    connect(cmdPrev, &QPushButton::clicked, this, [this] { OnPrev(); });
+    const std::pair<QAbstractButton*, TransportAction> actions[] = {
+        {optPlay, TransportAction::Play},   {optReverse, TransportAction::Reverse},
+        {optPause, TransportAction::Pause}, {optStop, TransportAction::Stop},
+        {cmdStep, TransportAction::Step},   {cmdBack, TransportAction::Back},
+        {cmdNext, TransportAction::Last},   {cmdPrev, TransportAction::First}};
+    for (const auto& [button, action] : actions) {
+        button->setToolTip(TransportTip(action));
+        connect(button, &QAbstractButton::clicked, this, [this, action] { m_transport.Do(action); });
+    }
+    chkExpand->setToolTip(DoubleSizeTip());
     connect(chkLoop, &QCheckBox::toggled, this, [this](bool on) { OnLoop(on); });
     connect(chkExpand, &QCheckBox::toggled, this, [this](bool on) { OnExpand(on); });
     connect(cmdEnhance, &QPushButton::clicked, this, [this] { OnEnhance(); });
     connect(cmdConvert, &QPushButton::clicked, this, [this] { OnConvert(); });
     connect(sldFrameBar, &QSlider::valueChanged, this, [this](int v) {
-        if (!m_barFromCode) OnFrameBarMoved(v);
+        if (!m_barFromCode) m_transport.MoveTo(v);
     });
-    connect(tmrTimer, &QTimer::timeout, this, [this] { OnTimer(); });
     connect(tmrEnhance, &QTimer::timeout, this, [this] { OnEnhanceTimer(); });
 }
 
@@ -211,21 +215,9 @@ bool frmPlay::Playing() const {
     return tmrTimer->isActive();
 }
 
-// Selecting an option button runs its action, as a click does.
-void frmPlay::Select(QToolButton* option) {
-    option->setChecked(true);
-    if (option == optPlay)
-        OnPlay();
-    else if (option == optReverse)
-        OnReverse();
-    else if (option == optPause)
-        OnPause();
-    else
-        OnStop();
-}
-
-void frmPlay::PauseUnlessStopped() {
-    if (!optPause->isChecked() && !optStop->isChecked()) Select(optPause);
+void frmPlay::Checked(TransportOption option) {
+    QToolButton* const buttons[] = {optPlay, optReverse, optPause, optStop};
+    buttons[static_cast<int>(option)]->setChecked(true);
 }
 
 void frmPlay::MoveFrameBar(int32_t index) {
@@ -269,9 +261,8 @@ bool frmPlay::ShowPlayFrame(int32_t index) {
 
 void frmPlay::DrawFailed(int16_t status) {
     // Playback stops before the message is up, so no tick can stack a second one behind it.
-    tmrTimer->stop();
+    m_transport.Interrupt();
     tmrEnhance->stop();
-    if (!optStop->isChecked()) optPause->setChecked(true);
     if (ReportImageLibraryUnavailable(status, kTitle)) return;
     QString text;
     switch (status) {
@@ -293,71 +284,10 @@ void frmPlay::DrawFailed(int16_t status) {
     Ui().MessageBox(kTitle, text, MsgIcon::Information, MsgButtons::Ok);
 }
 
-void frmPlay::OnPlay() {
-    m_direction = Direction::Forward;
-    tmrTimer->start();
-}
-
-void frmPlay::OnReverse() {
-    m_direction = Direction::Reverse;
-    tmrTimer->start();
-}
-
-void frmPlay::OnPause() {
-    tmrTimer->stop();
-}
-
-void frmPlay::OnStop() {
-    tmrTimer->stop();
-    const PlayFile& file = Playback().file;
-    if (m_index == file.firstFrame || m_index == file.lastFrame) return;
-    m_index = m_direction == Direction::Forward ? file.firstFrame : file.lastFrame;
-    MoveFrameBar(m_index);
-    ShowPlayFrame(m_index);
-}
-
-void frmPlay::OnStep() {
-    const PlayFile& file = Playback().file;
-    Select(optPause);
-    if (++m_index > file.lastFrame) m_index = chkLoop->isChecked() ? file.firstFrame : file.lastFrame;
-    MoveFrameBar(m_index);
-    ShowPlayFrame(m_index);
-}
-
-void frmPlay::OnBack() {
-    const PlayFile& file = Playback().file;
-    Select(optPause);
-    if (--m_index < file.firstFrame) m_index = chkLoop->isChecked() ? file.lastFrame : file.firstFrame;
-    MoveFrameBar(m_index);
-    ShowPlayFrame(m_index);
-}
-
-void frmPlay::OnNext() {
-    if (chkLoop->isChecked()) return;
-    m_index = Playback().file.lastFrame;
-    MoveFrameBar(m_index);
-    Select(optStop);
-    ShowPlayFrame(m_index);
-}
-
-void frmPlay::OnPrev() {
-    if (chkLoop->isChecked()) return;
-    m_index = Playback().file.firstFrame;
-    MoveFrameBar(m_index);
-    Select(optStop);
-    ShowPlayFrame(m_index);
-}
-
 void frmPlay::OnLoop(bool checked) {
-    const bool severalFrames = Playback().file.lastFrame > Playback().file.firstFrame;
-    cmdNext->setEnabled(!checked && severalFrames);
-    cmdPrev->setEnabled(!checked && severalFrames);
-}
-
-void frmPlay::OnFrameBarMoved(int value) {
-    PauseUnlessStopped();
-    m_index = value;
-    ShowPlayFrame(m_index);
+    m_transport.SetLoop(checked);
+    cmdNext->setEnabled(!checked && m_transport.Several());
+    cmdPrev->setEnabled(!checked && m_transport.Several());
 }
 
 void frmPlay::OnExpand(bool checked) {
@@ -365,17 +295,17 @@ void frmPlay::OnExpand(bool checked) {
     m_dispW = checked ? 2 * file.width() : file.width();
     m_dispH = checked ? 2 * file.height() : file.height();
     SizePicture();
-    ShowPlayFrame(m_index); // a failure stops playback and selects Pause (unless Stop)
+    ShowPlayFrame(m_transport.Position()); // a failure stops playback and selects Pause (unless Stop)
 }
 
 void frmPlay::OnEnhance() {
-    PauseUnlessStopped();
+    m_transport.PauseUnlessStopped();
     frmEnhance dialog(this, Playback().enhance, [this] { tmrEnhance->start(); });
     dialog.exec();
 }
 
 void frmPlay::OnConvert() {
-    PauseUnlessStopped();
+    m_transport.PauseUnlessStopped();
     ConvertChoice choice;
     if (ShowConvertDialog(this, choice)) RunExport(choice);
 }
@@ -394,64 +324,20 @@ void frmPlay::RunExport(const ConvertChoice& choice) {
     if (m_closeAfterExport) QTimer::singleShot(0, this, &QWidget::close);
 }
 
-void frmPlay::OnTimer() {
-    const PlayFile& file = Playback().file;
-    const bool forward = m_direction == Direction::Forward;
-    const int32_t next = forward ? m_index + 1 : m_index - 1;
-    if (next >= file.firstFrame && next <= file.lastFrame) {
-        m_index = next;
-    } else if (chkLoop->isChecked()) {
-        // The wrap frame is shown too, so a loop plays every frame of the file.
-        m_index = forward ? file.firstFrame : file.lastFrame;
-    } else {
-        m_index = forward ? file.lastFrame : file.firstFrame;
-        tmrTimer->stop();
-        Select(optStop);
-        return;
-    }
-    MoveFrameBar(m_index);
-    ShowPlayFrame(m_index);
-}
-
 void frmPlay::OnEnhanceTimer() {
     tmrEnhance->stop();
-    ShowPlayFrame(m_index);
+    ShowPlayFrame(m_transport.Position());
 }
 
 void frmPlay::PlayerHotKey(int id) {
     // Nothing starts from the keys while an export runs (the window is disabled meanwhile).
     if (ExportRunning() || !isEnabled()) return;
-    auto press = [](QWidget* control, auto action) {
-        if (control->isEnabled()) action();
-    };
-    switch (id) {
-    case 0:
-        press(cmdStep, [this] { OnStep(); });
-        break;
-    case 1:
-        press(cmdBack, [this] { OnBack(); });
-        break;
-    case 2:
-        press(cmdPrev, [this] { OnPrev(); });
-        break;
-    case 3:
-        press(cmdNext, [this] { OnNext(); });
-        break;
-    case 4:
-        press(optReverse, [this] { Select(optReverse); });
-        break;
-    case 5:
-        press(optPause, [this] { Select(optPause); });
-        break;
-    case 6:
-        press(optPlay, [this] { Select(optPlay); });
-        break;
-    case 7:
-        press(optStop, [this] { Select(optStop); });
-        break;
-    default:
-        break;
-    }
+    const std::optional<TransportAction> action = TransportKey(id);
+    if (!action) return;
+    // A key presses its button: a disabled one does nothing.
+    QAbstractButton* const buttons[] = {cmdStep,    cmdBack,  cmdPrev, cmdNext,
+                                        optReverse, optPause, optPlay, optStop};
+    if (buttons[static_cast<int>(*action)]->isEnabled()) m_transport.Do(*action);
 }
 
 void frmPlay::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,8 @@
 // enhancement and export dialogs. One exists at a time.
 #pragma once
 
+#include "base/transport.h"
+
 #include <QWidget>
 
 class PictureArea;
@@ -39,28 +41,21 @@ public:
     QLabel* lblTrigTime; // seconds from the trigger, beside the frame number
 
     // The control actions (what a click, a tick or a key does).
-    void OnPlay();
-    void OnReverse();
-    void OnPause();
-    void OnStop();
-    void OnStep();
-    void OnBack();
-    void OnNext();
-    void OnPrev();
+    void OnNext() { m_transport.Do(TransportAction::Last); }
+    void OnPrev() { m_transport.Do(TransportAction::First); }
     void OnLoop(bool checked);
-    void OnFrameBarMoved(int value); // the operator moved the bar
     void OnExpand(bool checked);
     void OnEnhance();
     void OnConvert();
-    void OnTimer();
+    void OnTimer() { m_transport.Advance(); }
     void OnEnhanceTimer();
     // Navigation key id 0..7 (view mode 3); others are ignored.
     void PlayerHotKey(int id);
     // Runs the export the dialog chose, with the player disabled meanwhile.
     void RunExport(const ConvertChoice& choice);
 
-    int32_t CurrentFrame() const { return m_index; }
-    Direction direction() const { return m_direction; }
+    int32_t CurrentFrame() const { return m_transport.Position(); }
+    Direction direction() const { return m_transport.Forward() ? Direction::Forward : Direction::Reverse; }
     bool Playing() const;
 
 protected:
@@ -68,15 +63,13 @@ protected:
 
 private:
     void BuildControls();
-    void Select(QToolButton* option);
-    void PauseUnlessStopped();
+    void Checked(TransportOption option);
     void MoveFrameBar(int32_t index);
     void SizePicture();
     bool ShowPlayFrame(int32_t index);
     void DrawFailed(int16_t status);
 
-    int32_t m_index = 0;
-    Direction m_direction = Direction::Forward;
+    Transport m_transport;
     int m_dispW = 0, m_dispH = 0;
     bool m_barFromCode = false;
     bool m_closeAfterExport = false;

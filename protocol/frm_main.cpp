@@ -1,5 +1,7 @@
 #include "protocol/frm_main.h"
 
+#include "base/status_line.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -65,6 +67,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     fraRecPlay->setObjectName(QStringLiteral("fraRecPlay"));
     cmdRec = Button(fraRecPlay, "cmdRec", QStringLiteral("Record"));
     cmdPlay = Button(fraRecPlay, "cmdPlay", QStringLiteral("Play"));
+    cmdPlay->setToolTip(QStringLiteral("Disconnects the camera and opens a data file"));
     auto* recLayout = new QVBoxLayout(fraRecPlay);
     recLayout->addWidget(cmdRec);
     recLayout->addWidget(cmdPlay);
@@ -105,6 +108,18 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     layout->addWidget(fraRecPlay);
     layout->addWidget(fraSetup);
     layout->addWidget(fraTCP);
+
+    // What just happened, or why controls are grey; written through the operator interface.
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+    lblStatus->setFrameShape(QFrame::StyledPanel);
+    lblStatus->setFrameShadow(QFrame::Sunken);
+    lblStatus->setMinimumHeight(2 * lblStatus->fontMetrics().lineSpacing() + 4);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblStatus);
+    ShowStatusIn(lblStatus);
 }
 
 void frmMain::ShowAddress(const QString& caption, const QString& address) {

@@ -34,6 +34,7 @@ public:
     QLabel* logo;
     QMenuBar* menuBar;
     QAction* mnuAbout;
+    QLabel* lblStatus; // the status line
 
     // Caption and address label, as the settings code shows a new camera address.
     void ShowAddress(const QString& caption, const QString& address);

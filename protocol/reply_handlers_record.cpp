@@ -2,6 +2,7 @@
 // trigger positions (multi-line replies), camera mode and live output.
 #include "base/main_window_parts.h"
 #include "base/shared_state.h"
+#include "base/status_line.h"
 #include "base/text_fields.h"
 #include "base/ui_port.h"
 #include "protocol/command_channel.h"
@@ -127,7 +128,9 @@ void OnReplyRCSP(const QString& line) {
 }
 
 void OnReplyTRIG(const QString& line) {
-    if (!IsSuccess(line)) {
+    if (IsSuccess(line)) {
+        Ui().ShowStatus(status_text::TriggerAccepted(g_RecMode.PostCount));
+    } else {
         if (line.left(3) == QLatin1String("500"))
             ReplyMessage(kTitleTrig, QStringLiteral("Post record in process. Trigger not possible."));
         else
@@ -140,8 +143,11 @@ void OnReplyRACL(const QString& line) {
     const ReplyFields f(line, QStringLiteral(" "), 2);
     if (IsSuccess(f[1]))
         RequestNPIC();
-    else
+    else {
+        // The camera keeps its frames while live output uses the data port.
+        if (g_lngCamMode == 1) Ui().ShowStatus(status_text::ClearRefusedWhileLive());
         ReplyMessage(kTitleRacl, QStringLiteral("Cannot clear image data."));
+    }
     FinishCommand();
 }
 

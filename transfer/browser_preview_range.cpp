@@ -10,18 +10,6 @@ std::optional<PreviewRange> RangeOf(const PreviewParams& params) {
     return range;
 }
 
-Step StepOffset(const PreviewRange& range, int32_t current, bool forward, bool loop) {
-    Step step{forward ? current - 1 : current + 1, false};
-    if (forward && step.offset < range.endOffset) {
-        step.ranOut = !loop;
-        step.offset = loop ? range.startOffset : range.endOffset;
-    } else if (!forward && step.offset > range.startOffset) {
-        step.ranOut = !loop;
-        step.offset = loop ? range.endOffset : range.startOffset;
-    }
-    return step;
-}
-
 namespace {
 
 QString TwoDigits(int value) {

@@ -1,5 +1,5 @@
-// The preview window's arithmetic, free of widgets: the range it plays, how a step moves through
-// it, the "Start"/"End" marks that narrow it, and the date and time read from a frame's header.
+// The preview window's arithmetic, free of widgets: the range it plays, the "Start"/"End" marks
+// that narrow it, and the date and time read from a frame's header.
 #pragma once
 
 #include "base/shared_types.h"
@@ -29,15 +29,6 @@ struct PreviewRange {
 };
 // The range of the browser's marks; nullopt when they do not describe one (crossed or outside).
 std::optional<PreviewRange> RangeOf(const PreviewParams& params);
-
-// One frame forward (offset - 1) or backward (offset + 1) inside the range. Past the range's end the
-// offset wraps to the other end with loop; without loop it stays at the end it ran into and
-// `ranOut` is set (playback stops there).
-struct Step {
-    int32_t offset = 0;
-    bool ranOut = false;
-};
-Step StepOffset(const PreviewRange& range, int32_t current, bool forward, bool loop);
 
 // The marks that narrow the range to what "Save" downloads. They can never cross: a mark is only
 // set where it leaves at least one frame between them.

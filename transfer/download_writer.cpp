@@ -3,6 +3,7 @@
 // camera announced, and a download is only finished once every byte is safely written and closed.
 #include "base/blocking_wait.h"
 #include "base/shared_state.h"
+#include "base/status_line.h"
 #include "base/trace.h"
 #include "base/ui_port.h"
 #include "protocol/command_channel.h"
@@ -199,6 +200,7 @@ void RecvDownloadData(const char* data, int32_t length) {
         return;
     }
     g_blnDlDataWait = false;
+    Ui().ShowStatus(status_text::Saved(g_lngDlInfo, g_strSaveFile));
     EndDownload();
 }
 

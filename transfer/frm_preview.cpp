@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStyle>
@@ -44,11 +45,11 @@ QLabel* ValueLabel(QWidget* parent, const char* name) {
     return label;
 }
 
-QToolButton* Tool(QWidget* parent, const char* name, QStyle::StandardPixmap icon, const QString& tip,
+QToolButton* Tool(QWidget* parent, const char* name, QStyle::StandardPixmap icon, TransportAction action,
                   bool checkable) {
     auto* b = Named(new QToolButton(parent), name);
     b->setIcon(parent->style()->standardIcon(icon));
-    b->setToolTip(tip);
+    b->setToolTip(TransportTip(action));
     b->setCheckable(checkable);
     b->setIconSize(QSize(24, 24));
     return b;
@@ -76,7 +77,9 @@ const QString& TimeFormat() {
 } // namespace
 
 frmPreview::frmPreview(const PreviewParams& params, QWidget* parent)
-    : QWidget(parent, Qt::Window), tmrTimer(new QTimer(this)), m_params(params),
+    : QWidget(parent, Qt::Window), m_params(params),
+      m_transport(this, {.tickMs = kStepMs, .oneShot = true, .endsRedraw = false},
+                  [this] { PlaybackStep(false); }),
       m_options(new QButtonGroup(this)), m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("frmPreview"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,14 +95,15 @@ frmPreview::frmPreview(const PreviewParams& params, QWidget* parent)
     sldFrameBar = Named(new QSlider(Qt::Horizontal, this), "sldFrameBar");
     chkLoop = Named(new QCheckBox(QStringLiteral("Loop"), this), "chkLoop");
     chkExpand = Named(new QCheckBox(QStringLiteral("x 2"), this), "chkExpand");
-    optPlay = Tool(this, "optPlay", QStyle::SP_MediaPlay, QStringLiteral("Play"), true);
-    optReverse = Tool(this, "optReverse", QStyle::SP_MediaSeekBackward, QStringLiteral("Reverse"), true);
-    optPause = Tool(this, "optPause", QStyle::SP_MediaPause, QStringLiteral("Pause"), true);
-    optStop = Tool(this, "optStop", QStyle::SP_MediaStop, QStringLiteral("Stop"), true);
-    cmdStep = Tool(this, "cmdStep", QStyle::SP_ArrowRight, QStringLiteral("Step"), false);
-    cmdBack = Tool(this, "cmdBack", QStyle::SP_ArrowLeft, QStringLiteral("Back"), false);
-    cmdNext = Tool(this, "cmdNext", QStyle::SP_MediaSkipForward, QStringLiteral("End frame"), false);
-    cmdPrev = Tool(this, "cmdPrev", QStyle::SP_MediaSkipBackward, QStringLiteral("Start frame"), false);
+    chkExpand->setToolTip(DoubleSizeTip());
+    optPlay = Tool(this, "optPlay", QStyle::SP_MediaPlay, TransportAction::Play, true);
+    optReverse = Tool(this, "optReverse", QStyle::SP_MediaSeekBackward, TransportAction::Reverse, true);
+    optPause = Tool(this, "optPause", QStyle::SP_MediaPause, TransportAction::Pause, true);
+    optStop = Tool(this, "optStop", QStyle::SP_MediaStop, TransportAction::Stop, true);
+    cmdStep = Tool(this, "cmdStep", QStyle::SP_ArrowRight, TransportAction::Step, false);
+    cmdBack = Tool(this, "cmdBack", QStyle::SP_ArrowLeft, TransportAction::Back, false);
+    cmdNext = Tool(this, "cmdNext", QStyle::SP_MediaSkipForward, TransportAction::Last, false);
+    cmdPrev = Tool(this, "cmdPrev", QStyle::SP_MediaSkipBackward, TransportAction::First, false);
     for (QToolButton* option : {optPlay, optReverse, optPause, optStop})
         m_options->addButton(option);
     m_options->setExclusive(true);
@@ -154,21 +158,26 @@ frmPreview::frmPreview(const PreviewParams& params, QWidget* parent)
     top->addLayout(left);
     top->addLayout(right);
 
-    tmrTimer->setObjectName(QStringLiteral("tmrTimer"));
-    tmrTimer->setInterval(kStepMs);
-    tmrTimer->setSingleShot(true);
-    connect(tmrTimer, &QTimer::timeout, this, [this] { PlaybackStep(false); });
-    connect(m_options, &QButtonGroup::buttonClicked, this, &frmPreview::RunOption);
-    connect(cmdStep, &QToolButton::clicked, this, &frmPreview::StepForward);
-    connect(cmdBack, &QToolButton::clicked, this, &frmPreview::StepBack);
-    connect(cmdNext, &QToolButton::clicked, this, &frmPreview::GoToEnd);
-    connect(cmdPrev, &QToolButton::clicked, this, &frmPreview::GoToStart);
+    tmrTimer = m_transport.Timer();
+    m_transport.SetView({[this](TransportOption option) { Selected(option); },
+                         [this](int32_t frameNo) {
+                             UpdateMarkButtons();
+                             RequestPreviewFrame(m_range.recorded - frameNo);
+                         }});
+    const std::pair<QAbstractButton*, TransportAction> actions[] = {
+        {optPlay, TransportAction::Play},   {optReverse, TransportAction::Reverse},
+        {optPause, TransportAction::Pause}, {optStop, TransportAction::Stop},
+        {cmdStep, TransportAction::Step},   {cmdBack, TransportAction::Back},
+        {cmdNext, TransportAction::Last},   {cmdPrev, TransportAction::First}};
+    for (const auto& [button, action] : actions)
+        connect(button, &QAbstractButton::clicked, this, [this, action] { m_transport.Do(action); });
     connect(cmdStart, &QPushButton::clicked, this, &frmPreview::MarkStart);
     connect(cmdEnd, &QPushButton::clicked, this, &frmPreview::MarkEnd);
     connect(cmdRQDL, &QPushButton::clicked, this, &frmPreview::Save);
     connect(sldFrameBar, &QSlider::valueChanged, this, &frmPreview::MoveSlider);
     connect(chkExpand, &QCheckBox::toggled, this, &frmPreview::SetExpand);
     connect(chkLoop, &QCheckBox::toggled, this, [this](bool loop) {
+        m_transport.SetLoop(loop);
         if (m_range.Frames() <= 1) return;
         cmdNext->setEnabled(!loop);
         cmdPrev->setEnabled(!loop);
@@ -184,7 +193,6 @@ void frmPreview::Load() {
     m_range = RangeOf(m_params).value_or(PreviewRange{int32_t{m_params.start.Offset} + m_params.start.FrameNo,
                                                       m_params.start.Offset, m_params.start.Offset});
     m_marks = PreviewMarks{m_range.startOffset, m_range.endOffset};
-    m_current = m_range.startOffset;
     const int32_t first = m_range.FrameOf(m_range.startOffset);
     const int32_t last = m_range.FrameOf(m_range.endOffset);
     lblPreviewStart->setText(QString::number(first));
@@ -204,9 +212,7 @@ void frmPreview::Load() {
         sldFrameBar->setRange(first, last);
         sldFrameBar->setEnabled(true);
     }
-    m_forward = true;
-    g_lngPreviewState = 3;
-    optStop->setChecked(true);
+    m_transport.Reset(first, last, TransportOption::Stop); // stopped on the start frame
     SizePicture();
 
     const int32_t region = m_params.region;
@@ -216,7 +222,7 @@ void frmPreview::Load() {
 
     m_tag = NewRequestTag();
     EnableSave(true);
-    RequestPreviewFrame(m_current);
+    RequestPreviewFrame(m_range.startOffset);
     m_refresh->start(kRefreshMs);
 }
 
@@ -242,18 +248,32 @@ void frmPreview::RequestPreviewFrame(int32_t offset) {
         const QSignalBlocker block(sldFrameBar);
         sldFrameBar->setValue(frameNo);
     }
+    if (PendingRequests(m_tag, !m_frameEnding) > 0) {
+        m_wanted = offset;
+        return;
+    }
+    m_wanted.reset();
     QueueFrameRequest(16, DownloadRequest{m_params.region, offset, 1}, static_cast<int16_t>(frameNo), m_tag);
 }
 
-void frmPreview::SetCurrent(int32_t offset) {
-    m_current = offset;
-    UpdateMarkButtons();
+void frmPreview::RequestWanted() {
+    if (m_wanted) RequestPreviewFrame(*m_wanted);
+}
+
+void frmPreview::Selected(TransportOption option) {
+    QToolButton* const buttons[] = {optPlay, optReverse, optPause, optStop};
+    buttons[static_cast<int>(option)]->setChecked(true);
+    // The play state the receiver reads: 0 playing, 1 paused, 3 stopped; saving only while still.
+    const bool playing = option == TransportOption::Play || option == TransportOption::Reverse;
+    g_lngPreviewState = playing ? 0 : option == TransportOption::Pause ? 1 : 3;
+    EnableSave(!playing);
 }
 
 void frmPreview::UpdateMarkButtons() {
     const bool several = m_range.Frames() > 1;
-    cmdStart->setEnabled(m_saveAllowed && several && CanMarkStart(m_marks, m_current));
-    cmdEnd->setEnabled(m_saveAllowed && several && CanMarkEnd(m_marks, m_current));
+    const int32_t current = CurrentOffset();
+    cmdStart->setEnabled(m_saveAllowed && several && CanMarkStart(m_marks, current));
+    cmdEnd->setEnabled(m_saveAllowed && several && CanMarkEnd(m_marks, current));
     cmdRQDL->setEnabled(m_saveAllowed && !DownloadBusy());
 }
 
@@ -283,6 +303,8 @@ void frmPreview::DrawPreviewFrame() {
         lblTime->clear();
     }
     lblAnalog->setText(QString::number(header.analog));
+    const QScopedValueRollback ending(m_frameEnding, true);
+    RequestWanted();
 }
 
 void frmPreview::PlaybackStep(bool afterFrame) {
@@ -291,95 +313,20 @@ void frmPreview::PlaybackStep(bool afterFrame) {
     tmrTimer->stop();
     // One request at a time: while one is outstanding its end takes the next step.
     if (PendingRequests(m_tag, !afterFrame) > 0) return;
-    const Step step = StepOffset(m_range, m_current, m_forward, chkLoop->isChecked());
-    SetCurrent(step.offset);
-    if (step.ranOut) {
-        Select(optStop);
-        return;
-    }
-    RequestPreviewFrame(m_current);
-}
-
-void frmPreview::Select(QToolButton* option) {
-    if (option->isChecked()) return;
-    option->setChecked(true);
-    RunOption(option);
-}
-
-void frmPreview::RunOption(QAbstractButton* option) {
-    if (option == optPlay || option == optReverse) {
-        m_forward = option == optPlay;
-        tmrTimer->start();
-        g_lngPreviewState = 0;
-        EnableSave(false);
-    } else if (option == optPause) {
-        tmrTimer->stop();
-        g_lngPreviewState = 1;
-        EnableSave(true);
-    } else if (option == optStop) {
-        tmrTimer->stop();
-        g_lngPreviewState = 3;
-        EnableSave(true);
-        if (m_current != m_range.startOffset && m_current != m_range.endOffset) {
-            SetCurrent(m_forward ? m_range.startOffset : m_range.endOffset);
-            RequestPreviewFrame(m_current);
-        }
-    }
-}
-
-void frmPreview::SelectPlay() {
-    Select(optPlay);
-}
-void frmPreview::SelectReverse() {
-    Select(optReverse);
-}
-void frmPreview::SelectPause() {
-    Select(optPause);
-}
-void frmPreview::SelectStop() {
-    Select(optStop);
-}
-
-void frmPreview::StepForward() {
-    Select(optPause);
-    SetCurrent(StepOffset(m_range, m_current, true, chkLoop->isChecked()).offset);
-    EnableSave(true);
-    RequestPreviewFrame(m_current);
-}
-
-void frmPreview::StepBack() {
-    Select(optPause);
-    SetCurrent(StepOffset(m_range, m_current, false, chkLoop->isChecked()).offset);
-    EnableSave(true);
-    RequestPreviewFrame(m_current);
-}
-
-void frmPreview::GoToEnd() {
-    if (chkLoop->isChecked()) return;
-    Select(optStop);
-    if (m_current == m_range.endOffset) return;
-    SetCurrent(m_range.endOffset);
-    RequestPreviewFrame(m_current);
-}
-
-void frmPreview::GoToStart() {
-    if (chkLoop->isChecked()) return;
-    Select(optStop);
-    if (m_current == m_range.startOffset) return;
-    SetCurrent(m_range.startOffset);
-    RequestPreviewFrame(m_current);
+    const QScopedValueRollback ending(m_frameEnding, afterFrame);
+    m_transport.Advance();
 }
 
 void frmPreview::MarkStart() {
-    if (!m_saveAllowed || m_range.Frames() <= 1 || !CanMarkStart(m_marks, m_current)) return;
-    m_marks.startOffset = m_current;
+    if (!m_saveAllowed || m_range.Frames() <= 1 || !CanMarkStart(m_marks, CurrentOffset())) return;
+    m_marks.startOffset = CurrentOffset();
     ShowMarks();
     UpdateMarkButtons();
 }
 
 void frmPreview::MarkEnd() {
-    if (!m_saveAllowed || m_range.Frames() <= 1 || !CanMarkEnd(m_marks, m_current)) return;
-    m_marks.endOffset = m_current;
+    if (!m_saveAllowed || m_range.Frames() <= 1 || !CanMarkEnd(m_marks, CurrentOffset())) return;
+    m_marks.endOffset = CurrentOffset();
     ShowMarks();
     UpdateMarkButtons();
 }
@@ -394,56 +341,27 @@ void frmPreview::Save() {
 }
 
 void frmPreview::MoveSlider(int frameNo) {
-    if (!optStop->isChecked() && !optPause->isChecked()) Select(optPause);
-    const int32_t offset = m_range.recorded - frameNo;
-    if (offset < m_range.endOffset || offset > m_range.startOffset) return;
-    SetCurrent(offset);
-    EnableSave(true);
-    RequestPreviewFrame(m_current);
+    m_transport.MoveTo(frameNo);
 }
 
 void frmPreview::SetExpand(bool) {
     SizePicture();
     picImage->Clear();
-    RequestPreviewFrame(m_current);
+    RequestPreviewFrame(CurrentOffset());
 }
 
 void frmPreview::PreviewMyMsg(int keyId) {
-    switch (keyId) {
-    case 0:
-        StepForward();
-        break;
-    case 1:
-        StepBack();
-        break;
-    case 2:
-        GoToStart();
-        break;
-    case 3:
-        GoToEnd();
-        break;
-    case 4:
-        Select(optReverse);
-        break;
-    case 5:
-        Select(optPause);
-        break;
-    case 6:
-        Select(optPlay);
-        break;
-    case 7:
-        Select(optStop);
-        break;
-    default:
-        break;
-    }
+    // The keys reach the actions even where their buttons are off (a range of one frame, Loop).
+    if (const std::optional<TransportAction> action = TransportKey(keyId)) m_transport.Do(*action);
 }
 
 void frmPreview::Refresh() {
     if (m_saveAllowed) cmdRQDL->setEnabled(!DownloadBusy());
+    // A frame that ended undrawn brings no arrival to ask for the position wanted meanwhile.
+    RequestWanted();
     // Playback waits on its one request; one that ended undrawn (refused, skipped while the camera
     // is live, cut off) would leave it waiting for good, so it pauses instead.
-    if (g_lngPreviewState == 0 && !tmrTimer->isActive() && PendingRequests(m_tag) == 0) Select(optPause);
+    if (g_lngPreviewState == 0 && !tmrTimer->isActive() && PendingRequests(m_tag) == 0) SelectPause();
 }
 
 void frmPreview::CloseWithBrowser() {

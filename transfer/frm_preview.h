@@ -3,10 +3,12 @@
 // frames. Playing keeps at most one frame request outstanding; a closed window requests nothing more.
 #pragma once
 
+#include "base/transport.h"
 #include "transfer/browser_preview_range.h"
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -34,17 +36,17 @@ public:
     void EnableSave(bool flag);
 
     // The buttons' actions.
-    void SelectPlay();
-    void SelectReverse();
-    void SelectPause();
-    void SelectStop();
-    void StepForward(); // cmdStep
-    void StepBack();    // cmdBack
-    void GoToEnd();     // cmdNext
-    void GoToStart();   // cmdPrev
-    void MarkStart();   // cmdStart
-    void MarkEnd();     // cmdEnd
-    void Save();        // cmdRQDL
+    void SelectPlay() { m_transport.Do(TransportAction::Play); }
+    void SelectReverse() { m_transport.Do(TransportAction::Reverse); }
+    void SelectPause() { m_transport.Do(TransportAction::Pause); }
+    void SelectStop() { m_transport.Do(TransportAction::Stop); }
+    void StepForward() { m_transport.Do(TransportAction::Step); } // cmdStep
+    void StepBack() { m_transport.Do(TransportAction::Back); }    // cmdBack
+    void GoToEnd() { m_transport.Do(TransportAction::Last); }     // cmdNext
+    void GoToStart() { m_transport.Do(TransportAction::First); }  // cmdPrev
+    void MarkStart();                                             // cmdStart
+    void MarkEnd();                                               // cmdEnd
+    void Save();                                                  // cmdRQDL
     void MoveSlider(int frameNo);
     void SetExpand(bool doubled);
 
@@ -53,8 +55,8 @@ public:
 
     const PreviewRange& Range() const { return m_range; }
     const PreviewMarks& Marks() const { return m_marks; }
-    int32_t CurrentOffset() const { return m_current; }
-    bool Forward() const { return m_forward; }
+    int32_t CurrentOffset() const { return m_range.recorded - m_transport.Position(); }
+    bool Forward() const { return m_transport.Forward(); }
     int32_t TriggerFrame() const { return m_trigFrame; }
     uint32_t SessionTag() const { return m_tag; }
     int32_t Region() const { return m_params.region; }
@@ -92,23 +94,25 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Build();
     void Load();
+    // Asks for the frame at offset, or, while one of this window's frames is still on its way,
+    // remembers it to ask for when that one has arrived: one request outstanding, the latest wins.
     void RequestPreviewFrame(int32_t offset);
-    void SetCurrent(int32_t offset);
+    void RequestWanted();
+    void Selected(TransportOption option);
     void UpdateMarkButtons();
     void ShowMarks();
     void SizePicture();
-    // Selects an option button as a click would: its action runs only when it was not selected.
-    void Select(QToolButton* option);
-    void RunOption(QAbstractButton* option);
     // Save follows the download state; a playback whose request ended undrawn pauses.
     void Refresh();
 
     PreviewParams m_params;
     PreviewRange m_range;
     PreviewMarks m_marks;
-    int32_t m_current = 0;
-    bool m_forward = true;
+    Transport m_transport;
+    std::optional<int32_t> m_wanted; // offset asked for while a frame was on its way
+    bool m_frameEnding = false;      // the frame in flight is being finished: it no longer counts
     bool m_saveAllowed = true;
     bool m_backToBrowser = true;
     int32_t m_trigFrame = -1;

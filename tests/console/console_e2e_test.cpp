@@ -7,13 +7,13 @@
 #include "base/frame_buffers.h"
 #include "base/open_windows.h"
 #include "base/shared_state.h"
-#include "program/window_forwarder.h"
 #include "console/console_install.h"
 #include "console/frm_rec.h"
 #include "console/frm_set_rmod.h"
 #include "console/live_image.h"
 #include "console/live_picture.h"
 #include "link/ctr.h"
+#include "program/window_forwarder.h"
 #include "protocol/frm_main.h"
 #include "protocol/main_supervisor.h"
 #include "protocol/reply_handlers.h"
@@ -171,6 +171,16 @@ TEST_F(ConsoleAgainstCamera, RecordTriggerStopAndClearWithTheRegionCountsFollowi
     EXPECT_EQ(g_lngDataState, 1); // the second region is still free
     EXPECT_TRUE(c->cmdDownload->isEnabled() && c->cmdSetRACL->isEnabled());
     EXPECT_FALSE(c->cmdSetRMOD->isEnabled());
+    // The status line said the trigger was taken, then why the settings are grey.
+    const QString locked =
+        "Settings are locked while the camera holds recorded frames: save them, then Clear.";
+    EXPECT_EQ(ui.statuses, (QStringList{"Trigger accepted: 0 frames follow it.", locked}));
+    EXPECT_EQ(c->lblStatus->text(), locked);
+    EXPECT_EQ(window->lblStatus->text(), locked);
+    if (const QString docs = qEnvironmentVariable("ZRK_DOCS_DIR"); !docs.isEmpty()) {
+        window->ShowAddress(QStringLiteral("ZRK1"), QStringLiteral("127.0.0.1")); // where the links point
+        window->grab().save(QDir(docs).filePath(QStringLiteral("main-window.png")));
+    }
 
     c->cmdSetRCST->click(); // into the second region, stopped by hand
     ASSERT_TRUE(WaitUntil([&] { return g_lngRunState == 1 && c->cmdSetRCSP->isEnabled(); }, 5000));
@@ -188,6 +198,7 @@ TEST_F(ConsoleAgainstCamera, RecordTriggerStopAndClearWithTheRegionCountsFollowi
     EXPECT_EQ(c->lblAreaCount[0]->text(), QStringLiteral("0/1672"));
     EXPECT_EQ(c->lblAreaCount[1]->palette().color(QPalette::Window), QColor(Qt::yellow));
     EXPECT_TRUE(c->cmdSetRMOD->isEnabled() && c->cmdSetRCST->isEnabled());
+    EXPECT_EQ(c->lblStatus->text(), QString()); // Clear lifted the lock
 
     c->close();
     EXPECT_EQ(g_lngViewMode, 0);

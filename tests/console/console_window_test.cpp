@@ -101,6 +101,35 @@ TEST_F(ConsoleWindow, RecordingTurnsStartRedAndIdleTurnsItBack) {
     EXPECT_EQ(c->cmdSetRCST->palette().color(QPalette::Button), face);
 }
 
+TEST_F(ConsoleWindow, TheStatusLineSaysWhySettingsAreLockedUntilClearLiftsThem) {
+    frmRec* c = OpenConsole();
+    const QString locked =
+        "Settings are locked while the camera holds recorded frames: save them, then Clear.";
+    struct Step {
+        int32_t camMode, runState, dataState;
+        QString line;
+        int said; // status texts written so far
+    };
+    const Step steps[] = {
+        {0, 0, 0, "", 0},     {0, 1, 0, "", 0}, // recording greys them for its own reason
+        {0, 0, 1, locked, 1},                   // frames held
+        {1, 0, 1, locked, 1},                   // LIVE with frames: still locked, said once
+        {0, 0, 2, locked, 1},                   // saved, not cleared
+        {0, 0, 0, "", 2},                       // Clear lifts it
+    };
+    ui.Clear();
+    for (const Step& s : steps) {
+        g_lngCamMode = s.camMode;
+        g_lngRunState = s.runState;
+        g_lngDataState = s.dataState;
+        console::UpdateButtons();
+        EXPECT_EQ(c->lblStatus->text(), s.line) << s.dataState;
+        EXPECT_EQ(ui.statuses.size(), s.said) << s.dataState;
+        EXPECT_EQ(c->cmdSetRMOD->isEnabled(), s.runState == 0 && s.dataState == 0);
+    }
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
 TEST_F(ConsoleWindow, ButtonsQueueTheirCommands) {
     struct Case {
         const char* name;

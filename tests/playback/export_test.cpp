@@ -61,6 +61,10 @@ TEST_F(PlayerTest, BitmapSequencesWriteTheStepsOfTheRangeWithProgress) {
         EXPECT_EQ(ui.exportProgressOwner, p); // the player's window
         EXPECT_TRUE(p->isEnabled());
         EXPECT_EQ(QFileInfo(folder + "/" + c.files[0]).size(), 600 * 200 + 54);
+        EXPECT_EQ(
+            ui.statuses.last(),
+            QStringLiteral("%1 exported to %2/")
+                .arg(c.files.size() == 1 ? "1 frame" : QString::number(c.files.size()) + " frames", folder));
     }
     EXPECT_TRUE(ui.messages.isEmpty());
 }
@@ -72,7 +76,8 @@ TEST_F(PlayerTest, ABitmapSequenceStopsAtCancelOrAtAMissingFrameKeepingWhatItWro
     ui.exportCancelWhen = [&] { return ui.exportProgressValue == 2; };
     p->RunExport(Bitmaps(0, 7, 1));
     EXPECT_EQ(Bitmaps(dir.path()), QStringList({"00000.bmp", "00001.bmp"}));
-    EXPECT_TRUE(ui.messages.isEmpty()); // a cancel says nothing
+    EXPECT_TRUE(ui.messages.isEmpty()); // a cancel says nothing in a box, only in the status line
+    EXPECT_EQ(ui.statuses, QStringList{"Export cancelled: 2 frames written to " + dir.path() + "/"});
 
     ui.exportCancelWhen = nullptr;
     p->RunExport(Bitmaps(3, 7, 1)); // frames 5 to 7 lie past FileSize
@@ -169,6 +174,7 @@ TEST_F(PlayerTest, AMovieCountsItsProgressInPercentAndIsProposedATimeStampedName
     EXPECT_EQ(facts.error, "");
     EXPECT_EQ(facts.length, 400u);
     EXPECT_EQ(facts.rate, 30u);
+    EXPECT_EQ(ui.statuses, QStringList{"400 frames exported to " + movie});
 }
 
 TEST_F(PlayerTest, AMovieStopsOnCancelSilentlyAndOnAnUnreadableFrameWithItsMessage) {

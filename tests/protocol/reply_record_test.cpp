@@ -65,6 +65,37 @@ TEST_F(RecordReplies, TriggerReportsOnlyFailures) {
     EXPECT_TRUE(Idle());
 }
 
+TEST_F(RecordReplies, TheStatusLineSaysATriggerWasTakenAndWhyLiveOutputKeepsTheFrames) {
+    struct Case {
+        void (*send)();
+        const char* reply;
+        int32_t camMode, postCount;
+        QStringList status;
+    };
+    const QString live = "The camera does not clear its frames while live output runs: untick Preview first.";
+    const Case cases[] = {
+        {SendTRIG, "200 TRIG", 0, 95, {"Trigger accepted: 95 frames follow it."}},
+        {SendTRIG, "200 TRIG", 0, 1, {"Trigger accepted: 1 frame follows it."}},
+        {SendTRIG, "500 busy", 0, 95, {}}, // the refusal is its message box alone
+        {SendRACL, "503 Data port busy", 1, 0, {live}},
+        {SendRACL, "503 Recording in progress", 0, 0, {}},
+        {SendRACL, "200 RACL", 1, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        ResetCommandChannel();
+        ui.Clear();
+        g_lngCamMode = c.camMode;
+        g_RecMode.PostCount = c.postCount;
+        c.send();
+        DispatchReply(c.reply);
+        EXPECT_EQ(ui.statuses, c.status);
+        EXPECT_EQ(ui.messages.size(), c.reply[0] == '2' ? 0 : 1); // no box beyond the specified ones
+    }
+    g_lngCamMode = 0;
+    g_RecMode = RecordMode{};
+}
+
 TEST_F(RecordReplies, ClearAsksForTheRegionCountsOnlyWhenTheCameraCleared) {
     SendRACL();
     DispatchReply("200 RACL");

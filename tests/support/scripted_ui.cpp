@@ -95,6 +95,7 @@ QStringList ScriptedUi::MessageTexts() const {
 
 void ScriptedUi::Clear() {
     messages.clear();
+    statuses.clear();
     dialogFilters.clear();
     proposedPaths.clear();
     folderStarts.clear();

@@ -19,7 +19,10 @@ struct ShownMessage {
 
 class ScriptedUi final : public UiPort {
 public:
-    ScriptedUi() { SetUi(this); }
+    ScriptedUi() {
+        SetUi(this);
+        UiPort::ShowStatus(QString()); // each test starts with an empty status line
+    }
     ~ScriptedUi() override { SetUi(nullptr); }
 
     // Script.
@@ -78,6 +81,12 @@ public:
     void SetExportProgress(int value, const QString& text) override {
         exportProgressValue = value;
         if (exportProgressTexts.isEmpty() || exportProgressTexts.back() != text) exportProgressTexts << text;
+    }
+    // Status line texts, in order (each also goes to the windows' status line).
+    QStringList statuses;
+    void ShowStatus(const QString& text) override {
+        statuses << text;
+        UiPort::ShowStatus(text);
     }
     bool ExportCancelled() override { return exportCancelWhen && exportCancelWhen(); }
     void CloseExportProgress() override { exportProgressOpen = false; }

@@ -74,6 +74,7 @@ TEST_F(Download, TheFileIsTheHeadersAndTheDataAsTheyCameInEitherOrder) {
         EXPECT_EQ(g_lngDataMode, 0);
         EXPECT_FALSE(dataTimeOut->isActive());
         EXPECT_TRUE(ui.messages.isEmpty());
+        EXPECT_EQ(ui.statuses, QStringList{"2 frames saved to " + path}); // said, not asked
         ui.progressCaptionChanges = 0;
     }
 }

@@ -1,4 +1,4 @@
-// The preview window's arithmetic: its range, steps through it, marks and the frame's date.
+// The preview window's arithmetic: its range, marks and the frame's date.
 #include "transfer/browser_preview_range.h"
 
 #include <gtest/gtest.h>
@@ -23,30 +23,6 @@ TEST(PreviewRangeOf, FromTheBrowsersMarks) {
         EXPECT_EQ(range->recorded, c.recorded);
         EXPECT_EQ(range->Frames(), c.frames);
     }
-}
-
-TEST(PreviewSteps, ForwardAndBackWithAndWithoutLoop) {
-    const PreviewRange range{33, 27, 23}; // frames 6..10
-    struct Case {
-        int current;
-        bool forward, loop;
-        int offset;
-        bool ranOut;
-    };
-    const Case cases[] = {
-        {27, true, false, 26, false}, {24, true, false, 23, false},  {23, true, false, 23, true},
-        {23, true, true, 27, false},  {26, false, false, 27, false}, {27, false, false, 27, true},
-        {27, false, true, 23, false}, {25, false, true, 26, false},
-    };
-    for (const Case& c : cases) {
-        const Step s = StepOffset(range, c.current, c.forward, c.loop);
-        EXPECT_EQ(s.offset, c.offset)
-            << c.current << (c.forward ? " fwd" : " back") << (c.loop ? " loop" : "");
-        EXPECT_EQ(s.ranOut, c.ranOut) << c.current;
-    }
-    const PreviewRange one{33, 23, 23};
-    EXPECT_EQ(StepOffset(one, 23, true, true).offset, 23);
-    EXPECT_EQ(StepOffset(one, 23, false, false).offset, 23);
 }
 
 TEST(PreviewMarksRule, AMarkIsOnlySetWhereTheMarksStayInOrder) {

@@ -172,6 +172,36 @@ TEST_F(PreviewWindow, NavigationKeysInViewModeFour) {
     EXPECT_EQ(p->CurrentOffset(), 27);
 }
 
+TEST_F(PreviewWindow, KeysFasterThanFramesEndOnTheLastPositionAskedFor) {
+    frmPreview* p = OpenPreview(2, 4); // frames 6..10; the opening frame is on its way
+    struct Burst {
+        std::vector<int> keys;
+        const char* requested; // what goes out once the frame in flight has arrived
+        int frame;             // the frame bar meanwhile
+    };
+    const Burst bursts[] = {
+        {{0, 0, 0, 1}, "RQDL 0 25 1/8", 8}, // three steps and one back: frame 8, none between
+        {{3}, "RQDL 0 23 1/10", 10},        // End
+        {{2, 0}, "RQDL 0 26 1/7", 7},       // Home, then a step
+    };
+    for (const Burst& b : bursts) {
+        for (int id : b.keys)
+            RouteHotKey(id);
+        EXPECT_EQ(Requests(), 1); // still only the frame in flight
+        EXPECT_EQ(p->sldFrameBar->value(), b.frame);
+        PutFrame(2009, 3, 7, 0);
+        BrowserDrawPreviewFrame(); // it arrives: the last position asked for goes out behind it
+        FinishCommand();
+        EXPECT_EQ(Requests(), 1);
+        EXPECT_EQ(Last(), QString::fromLatin1(b.requested));
+    }
+    // A frame that ends undrawn (refused) brings no arrival: the window asks on its own.
+    RouteHotKey(1);
+    Drain();
+    EXPECT_TRUE(WaitUntil([&] { return Requests() == 1; }, 1000));
+    EXPECT_EQ(Last(), QStringLiteral("RQDL 0 27 1/6"));
+}
+
 TEST_F(PreviewWindow, AClosedWindowRequestsNothingMore) {
     frmPreview* p = OpenPreview(2, 4);
     p->SelectPlay();
