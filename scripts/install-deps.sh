@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev   # libFuzzer and its sanitizer runtimes
   xvfb xauth                 # a display for people running the program without one
   ffmpeg                     # independent reader of the AVI tests, benchmark peer of the AVI export
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libx264-164  # H.264 and FFV1 movies
 )
 if [ "${ZRK_WITH_OPENCV:-1}" = 1 ]; then
   packages+=(libopencv-dev)  # benchmark peer only
