@@ -20,8 +20,11 @@ const QList<CtlCommand>& CtlCommands() {
         {"download", "REGION FIRST LAST FILE [--id N] [--timeout S]",
          "Downloads frames FIRST..LAST (0 = first recorded) of region 1-4 into a data file.", true,
          CmdDownload},
-        {"export", "FILE (--avi OUT [--rate N] | --bmp DIR [--interval N]) [--range A:B]",
-         "Exports frames of a data file as an AVI movie or numbered bitmaps.", false, CmdExport},
+        {"export",
+         "FILE (--avi OUT [--rate N] | --mp4 OUT [--rate N] [--quality Q] | --mkv OUT [--rate N] | "
+         "--bmp DIR [--interval N]) [--range A:B]",
+         "Exports frames of a data file as an AVI, MP4 (H.264) or MKV (FFV1) movie or numbered bitmaps.",
+         false, CmdExport},
         {"live", "--frames N [--timeout S]",
          "Runs live output for N frames; reports frames/s, MB/s, dropped frames.", true, CmdLive},
     };
