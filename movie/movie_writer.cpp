@@ -112,7 +112,7 @@ Result MovieWriter::open(const std::string& path, const MovieSettings& s) {
     if (code >= 0 && h264) {
         coded_ = av_frame_alloc();
         convert_ = sws_getContext(s.width, s.height, AV_PIX_FMT_BGR0, s.width, s.height, AV_PIX_FMT_YUV420P,
-                                  SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+                                  SWS_BICUBIC, nullptr, nullptr, nullptr);
         if (coded_) {
             coded_->format = AV_PIX_FMT_YUV420P;
             coded_->width = s.width;
