@@ -73,9 +73,10 @@ Result MovieWriter::open(const std::string& path, const MovieSettings& s) {
     // Encoder and buffers first: a failure here leaves no file behind.
     int code = avformat_alloc_output_context2(&format_, nullptr, container, path.c_str());
     codec_ = avcodec_alloc_context3(codec);
-    input_ = av_frame_alloc();
+    input_[0] = av_frame_alloc();
+    input_[1] = av_frame_alloc();
     packet_ = av_packet_alloc();
-    if (code < 0 || !format_ || !codec_ || !input_ || !packet_) {
+    if (code < 0 || !format_ || !codec_ || !input_[0] || !input_[1] || !packet_) {
         release();
         return fail(Result::NoEncoder, "cannot set up the encoder", code);
     }
@@ -105,10 +106,13 @@ Result MovieWriter::open(const std::string& path, const MovieSettings& s) {
         release();
         return fail(Result::NoEncoder, "the encoder refused the settings", code);
     }
-    input_->format = h264 ? AV_PIX_FMT_BGR0 : codec_->pix_fmt;
-    input_->width = s.width;
-    input_->height = s.height;
-    code = av_frame_get_buffer(input_, 0);
+    for (AVFrame* input : input_) {
+        input->format = h264 ? AV_PIX_FMT_BGR0 : codec_->pix_fmt;
+        input->width = s.width;
+        input->height = s.height;
+        if (code >= 0) code = av_frame_get_buffer(input, 0);
+    }
+    current_ = 0;
     if (code >= 0 && h264) {
         coded_ = av_frame_alloc();
         convert_ = sws_getContext(s.width, s.height, AV_PIX_FMT_BGR0, s.width, s.height, AV_PIX_FMT_YUV420P,
@@ -151,15 +155,18 @@ Result MovieWriter::open(const std::string& path, const MovieSettings& s) {
         detail_ = why;
         return r;
     }
+    queued_ = busy_ = -1;
+    stop_ = encodeFailed_ = false;
+    encoder_ = std::thread([this] { encoderLoop(); });
     return Result::Ok;
 }
 
 uint8_t* MovieWriter::pixels() const {
-    return input_ ? input_->data[0] : nullptr;
+    return input_[current_] ? input_[current_]->data[0] : nullptr;
 }
 
 int MovieWriter::stride() const {
-    return input_ ? input_->linesize[0] : 0;
+    return input_[current_] ? input_[current_]->linesize[0] : 0;
 }
 
 Result MovieWriter::encode(const AVFrame* frame) {
@@ -177,38 +184,73 @@ Result MovieWriter::encode(const AVFrame* frame) {
     return Result::Ok;
 }
 
-Result MovieWriter::writeFrame() {
-    if (!fileOpen_ || failed_) return Result::WriteFailed;
-    AVFrame* frame = input_;
+// On the encoder thread: one picture converted, encoded and its packets written.
+Result MovieWriter::encodeInput(AVFrame* input, int64_t pts) {
+    AVFrame* frame = input;
     if (coded_) {
         // The encoder may still hold the previous picture; only then does this copy it away.
-        int code = av_frame_make_writable(coded_);
-        if (code < 0) {
-            failed_ = true;
+        if (const int code = av_frame_make_writable(coded_); code < 0)
             return fail(Result::WriteFailed, "out of memory", code);
-        }
-        sws_scale(convert_, input_->data, input_->linesize, 0, input_->height, coded_->data,
-                  coded_->linesize);
+        sws_scale(convert_, input->data, input->linesize, 0, input->height, coded_->data, coded_->linesize);
         frame = coded_;
     }
-    frame->pts = frames_;
-    const Result r = encode(frame);
-    if (r != Result::Ok) {
-        failed_ = true;
-        return r;
-    }
-    ++frames_;
-    // The next picture goes into a buffer the encoder no longer reads.
-    if (!coded_ && av_frame_make_writable(input_) < 0) {
-        failed_ = true;
+    frame->pts = pts;
+    if (const Result r = encode(frame); r != Result::Ok) return r;
+    // The caller draws into this buffer again only once the encoder no longer reads it.
+    if (!coded_ && av_frame_make_writable(input) < 0)
         return fail(Result::WriteFailed, "out of memory", AVERROR(ENOMEM));
-    }
     return Result::Ok;
+}
+
+void MovieWriter::encoderLoop() {
+    int64_t pts = 0;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return queued_ >= 0 || stop_; });
+        if (queued_ < 0) return; // stopped with nothing left
+        busy_ = queued_;
+        queued_ = -1;
+        const bool skip = encodeFailed_;
+        lock.unlock();
+        const bool ok = skip || encodeInput(input_[busy_], pts++) == Result::Ok;
+        lock.lock();
+        if (!ok) encodeFailed_ = true;
+        busy_ = -1;
+        changed_.notify_all();
+    }
+}
+
+void MovieWriter::stopEncoder() {
+    if (!encoder_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    encoder_.join(); // every frame handed over is encoded first
+    if (encodeFailed_) failed_ = true;
+}
+
+Result MovieWriter::writeFrame() {
+    if (!fileOpen_ || failed_) return Result::WriteFailed;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queued_ < 0; });
+    if (encodeFailed_) return Result::WriteFailed;
+    queued_ = static_cast<int>(current_);
+    ++frames_;
+    changed_.notify_all();
+    current_ ^= 1;
+    // The other buffer may still be on its way through the encoder.
+    changed_.wait(lock, [this] {
+        return busy_ != static_cast<int>(current_) && queued_ != static_cast<int>(current_);
+    });
+    return encodeFailed_ ? Result::WriteFailed : Result::Ok;
 }
 
 Result MovieWriter::finish() {
     if (!format_) return Result::Ok;
     Result result = Result::Ok;
+    stopEncoder();
     if (fileOpen_) {
         if (!failed_) result = encode(nullptr);
         int code = 0;
@@ -226,12 +268,14 @@ Result MovieWriter::finish() {
 }
 
 void MovieWriter::release() {
+    stopEncoder();
     if (format_ && format_->pb) avio_closep(&format_->pb);
     avformat_free_context(format_);
     format_ = nullptr;
     stream_ = nullptr;
     avcodec_free_context(&codec_);
-    av_frame_free(&input_);
+    av_frame_free(&input_[0]);
+    av_frame_free(&input_[1]);
     av_frame_free(&coded_);
     sws_freeContext(convert_);
     convert_ = nullptr;

@@ -2,10 +2,15 @@
 // (yuv420p, constant quality, index at the front) or lossless FFV1 in Matroska. Frames come in as
 // 32-bit pixels 0xffRRGGBB in host order, top row first: the layout the image library draws into.
 // Everything the writer needs is allocated when it opens; a frame costs only what the codec needs.
+// Frames are encoded on a thread of the writer's own while the caller draws the next one into the
+// second of two picture buffers.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 
 struct AVCodecContext;
 struct AVFormatContext;
@@ -65,7 +70,9 @@ public:
     uint8_t* pixels() const;
     int stride() const;
 
-    // Encodes the frame in pixels(). Ok or WriteFailed (the movie is then removed by finish()).
+    // Hands the frame in pixels() to the encoder and switches pixels() to the other buffer once the
+    // encoder is done with it. Ok, or WriteFailed when this or an earlier frame failed (the movie is
+    // then removed by finish()).
     Result writeFrame();
 
     // Drains the encoder and closes the file: a playable movie of every frame written. Ok, or
@@ -79,6 +86,9 @@ public:
 private:
     Result fail(Result result, const char* what, int code);
     Result encode(const AVFrame* frame);
+    Result encodeInput(AVFrame* input, int64_t pts);
+    void encoderLoop();
+    void stopEncoder();
     void release();
 
     std::string path_;
@@ -86,13 +96,23 @@ private:
     AVFormatContext* format_ = nullptr;
     AVCodecContext* codec_ = nullptr;
     AVStream* stream_ = nullptr;
-    AVFrame* input_ = nullptr; // the caller's pixels
+    AVFrame* input_[2] = {};   // the caller's pixels, in turn
+    unsigned current_ = 0;     // the buffer the caller draws into
     AVFrame* coded_ = nullptr; // yuv420p for H.264; null when the input goes straight in
     SwsContext* convert_ = nullptr;
     AVPacket* packet_ = nullptr;
     int64_t frames_ = 0;
     bool fileOpen_ = false;
     bool failed_ = false;
+
+    // The encoder thread and what it is handed; guarded by mutex_.
+    std::thread encoder_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int queued_ = -1; // buffer waiting for the encoder
+    int busy_ = -1;   // buffer being encoded
+    bool stop_ = false;
+    bool encodeFailed_ = false;
 };
 
 // The slow-motion summary the export shows, e.g. "2,047 frames at 30 fps = 68.2 s, 66.7× slower"
