@@ -20,8 +20,11 @@ const QList<CtlCommand>& CtlCommands() {
         {"download", "REGION FIRST LAST FILE [--id N] [--timeout S] [--overwrite]",
          "Downloads frames FIRST..LAST (0 = first) of region 1-4 via FILE.part, renamed once whole.",
          CmdDownload},
-        {"export", "FILE (--avi OUT [--rate N] | --bmp DIR [--interval N]) [--range A:B] [--csv OUT]",
-         "Exports frames of a data file as an AVI movie or numbered bitmaps, and/or their frame table.",
+        {"export",
+         "FILE (--avi OUT [--rate N] | --mp4 OUT [--rate N] [--quality Q] | --mkv OUT [--rate N] | "
+         "--bmp DIR [--interval N]) [--range A:B] [--csv OUT]",
+         "Exports frames of a data file as an AVI, MP4 (H.264) or MKV (FFV1) movie or numbered bitmaps, "
+         "and/or their frame table.",
          CmdExportWithFrameData},
         {"frames", "FILE [--json] [--range A:B]",
          "Prints the frame table of a data file: frame numbers, clock, time from trigger, analog.",

@@ -2,6 +2,7 @@
 #include "base/shared_state.h"
 #include "ctl/ctl_commands.h"
 #include "ctl/ctl_signals.h"
+#include "ctl/ctl_movie_export.h"
 #include "playback/export_run.h"
 #include "playback/playback_state.h"
 #include "protocol/command_set.h"
@@ -88,6 +89,7 @@ int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
 }
 
 int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
+    if (IsMovieExport(args)) return CmdExportMovie(ui, args);
     QCommandLineParser parser;
     const QCommandLineOption avi(QStringLiteral("avi"), QStringLiteral("Writes one AVI movie."),
                                  QStringLiteral("OUT"));

@@ -7,6 +7,7 @@
 #include "base/status_line.h"
 #include "base/ui_port.h"
 #include "playback/export_frame_data.h"
+#include "playback/export_movie.h"
 #include "playback/playback_state.h"
 
 #include <QCoreApplication>
@@ -130,11 +131,12 @@ int32_t ReportAviProgress(void*, uint32_t done, uint32_t total) {
 } // namespace
 
 bool ExportRunning() {
-    return g_running;
+    return g_running || MovieExportRunning();
 }
 
 void RequestExportCancel() {
     if (g_running) g_cancelRequested = true;
+    RequestMovieExportCancel();
 }
 
 void ExportBitmapSequence(int32_t start, int32_t end, int32_t interval) {

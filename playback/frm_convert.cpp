@@ -1,6 +1,7 @@
 #include "playback/frm_convert.h"
 
 #include "base/ui_port.h"
+#include "playback/export_movie.h"
 #include "playback/frm_make_folder.h"
 #include "playback/playback_state.h"
 #include "playback/up_down.h"
@@ -55,8 +56,10 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     fraConvertTo->setObjectName(QStringLiteral("fraConvertTo"));
     optFormat[0] = new QRadioButton(QStringLiteral("AVI File"), fraConvertTo);
     optFormat[1] = new QRadioButton(QStringLiteral("DIB Sequence"), fraConvertTo);
+    optFormat[2] = new QRadioButton(QStringLiteral("MP4 Movie (H.264, to share)"), fraConvertTo);
+    optFormat[3] = new QRadioButton(QStringLiteral("MKV Movie (FFV1, lossless archive)"), fraConvertTo);
     auto* formats = new QVBoxLayout(fraConvertTo);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kConvertFormats; ++i) {
         optFormat[i]->setObjectName(QStringLiteral("optFormat_%1").arg(i));
         formats->addWidget(optFormat[i]);
     }
@@ -81,10 +84,18 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     fraFrameRate = new QGroupBox(QStringLiteral("Frame Rate (Frame/sec)"), this);
     fraFrameRate->setObjectName(QStringLiteral("fraFrameRate"));
     txtFrameRate = NumberBox(fraFrameRate, "txtFrameRate", "udnFrameRate", udnFrameRate, m_choice.rate);
+    lblSlowMotion = Label(fraFrameRate, "lblSlowMotion");
     auto* rate = new QHBoxLayout(fraFrameRate);
     rate->addWidget(txtFrameRate);
     rate->addWidget(udnFrameRate);
+    rate->addWidget(lblSlowMotion);
     rate->addStretch();
+    // The movie's length follows the range and the rate.
+    for (UpDown* u : {udnStartFrame, udnEndFrame, udnFrameRate})
+        u->onChanged = [this, set = u->onChanged](int v) {
+            set(v);
+            ShowSlowMotion();
+        };
 
     fraBitmapBaseFile = new QGroupBox(QStringLiteral("Save As"), this);
     fraBitmapBaseFile->setObjectName(QStringLiteral("fraBitmapBaseFile"));
@@ -136,8 +147,9 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     txtInterval->onEnter = txtFrameRate->onEnter = [this] { cmdOK->setFocus(); };
 
     connect(optFormat[0], &QRadioButton::clicked, this, [this] { FormatChanged(ConvertFormat::Avi); });
-    connect(optFormat[1], &QRadioButton::clicked, this,
-            [this] { FormatChanged(ConvertFormat::DibSequence); });
+    for (int i = 1; i < kConvertFormats; ++i)
+        connect(optFormat[i], &QRadioButton::clicked, this,
+                [this, i] { FormatChanged(static_cast<ConvertFormat>(i)); });
     connect(cmdSelectFolder, &QPushButton::clicked, this, [this] { OnSelectFolder(); });
     connect(cmdMakeFolder, &QPushButton::clicked, this, [this] { OnMakeFolder(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -151,6 +163,10 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
 
 void frmConvert::FormatChanged(ConvertFormat format) {
     m_choice.format = format;
+    // Shareable movies play back at a common rate; the AVI keeps its own range.
+    const bool movie = MovieCodecOf(format).has_value();
+    m_rateMax = movie ? zrk::movie::kMaxRate : 30;
+    m_rateDefault = movie ? zrk::movie::kDefaultRate : 20;
     m_choice.start = m_first;
     m_choice.end = m_last;
     m_choice.interval = 1;
@@ -172,6 +188,13 @@ void frmConvert::FormatChanged(ConvertFormat format) {
         ShowFolder();
     else
         lblSaveFolder->clear();
+    ShowSlowMotion();
+}
+
+void frmConvert::ShowSlowMotion() {
+    const bool movie = MovieCodecOf(m_choice.format).has_value();
+    lblSlowMotion->setText(movie ? SlowMotionCaption(m_choice.start, m_choice.end, m_choice.rate)
+                                 : QString());
 }
 
 void frmConvert::ShowFolder() {

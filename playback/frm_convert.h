@@ -2,8 +2,11 @@
 // the movie's frame rate and the bitmap folder; OK with a valid range closes it with the choice.
 #pragma once
 
+#include "movie/movie_writer.h"
+
 #include <QDialog>
 #include <cstdint>
+#include <optional>
 
 class DigitBox;
 class QCheckBox;
@@ -13,12 +16,21 @@ class QPushButton;
 class QRadioButton;
 class UpDown;
 
-enum class ConvertFormat { Avi = 0, DibSequence = 1 };
+enum class ConvertFormat { Avi = 0, DibSequence = 1, Mp4 = 2, Mkv = 3 };
+constexpr int kConvertFormats = 4;
+
+// The codec of a shareable movie format; none for AVI and bitmaps.
+inline std::optional<zrk::movie::Codec> MovieCodecOf(ConvertFormat format) {
+    if (format == ConvertFormat::Mp4) return zrk::movie::Codec::H264;
+    if (format == ConvertFormat::Mkv) return zrk::movie::Codec::Ffv1;
+    return std::nullopt;
+}
 
 struct ConvertChoice {
     ConvertFormat format = ConvertFormat::Avi;
     int32_t start = 0, end = 0, interval = 1, rate = 20;
     bool frameData = true; // "Frame data (CSV)": the frame table beside the movie or bitmaps
+    int32_t quality = zrk::movie::kDefaultQuality; // H.264 rate factor
 };
 
 class frmConvert final : public QDialog {
@@ -27,7 +39,7 @@ public:
     explicit frmConvert(QWidget* owner);
 
     QGroupBox* fraConvertTo;
-    QRadioButton* optFormat[2];
+    QRadioButton* optFormat[kConvertFormats];
     QGroupBox* fraZRKFileName;
     QLabel* lblZRKFileName;
     QGroupBox* fraSaveFrame;
@@ -42,6 +54,7 @@ public:
     QGroupBox* fraFrameRate;
     DigitBox* txtFrameRate;
     UpDown* udnFrameRate;
+    QLabel* lblSlowMotion; // the movie's length and slow-down, for the shareable movies
     QGroupBox* fraBitmapBaseFile;
     QLabel *lblSaveFolderCap, *lblSaveFolder;
     QPushButton *cmdSelectFolder, *cmdMakeFolder, *cmdOK, *cmdCancel;
@@ -56,6 +69,7 @@ public:
 
 private:
     void ShowFolder();
+    void ShowSlowMotion();
     ConvertChoice m_choice;
     int32_t m_first = 0, m_last = 0;
     int32_t m_rateMin = 1, m_rateMax = 30, m_rateDefault = 20;

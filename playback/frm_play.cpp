@@ -4,6 +4,7 @@
 #include "base/open_windows.h"
 #include "base/shared_state.h"
 #include "base/ui_port.h"
+#include "playback/export_movie.h"
 #include "playback/export_run.h"
 #include "playback/frame_table.h"
 #include "playback/frm_convert.h"
@@ -317,6 +318,8 @@ void frmPlay::RunExport(const ConvertChoice& choice) {
     setEnabled(false);
     if (choice.format == ConvertFormat::Avi)
         ExportAvi(choice.start, choice.end, choice.rate);
+    else if (const auto codec = MovieCodecOf(choice.format))
+        ExportMovie(*codec, choice.start, choice.end, choice.rate, choice.quality);
     else
         ExportBitmapSequence(choice.start, choice.end, choice.interval);
     setEnabled(true);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a folder above its own layer. The layers, lowest first:
-#   link, imagelib  ->  base  ->  protocol  ->  transfer  ->  console, playback  ->  program
+#   link, imagelib, movie  ->  base  ->  protocol  ->  transfer  ->  console, playback  ->  program
 # with ctl (zrkctl) and camsim (zrkcam) beside the program. Only folder-qualified includes
 # ("transfer/...") are checked; tests/ and bench/ may include anything.
 set -euo pipefail
@@ -10,13 +10,14 @@ cd "$(dirname "$0")/.."
 declare -A allowed=(
   [link]=""
   [imagelib]=""
-  [base]="link imagelib"
-  [protocol]="link imagelib base"
-  [transfer]="link imagelib base protocol"
-  [console]="link imagelib base protocol transfer"
-  [playback]="link imagelib base protocol transfer"
-  [program]="link imagelib base protocol transfer console playback"
-  [ctl]="link imagelib base protocol transfer console playback program"
+  [movie]=""
+  [base]="link imagelib movie"
+  [protocol]="link imagelib movie base"
+  [transfer]="link imagelib movie base protocol"
+  [console]="link imagelib movie base protocol transfer"
+  [playback]="link imagelib movie base protocol transfer"
+  [program]="link imagelib movie base protocol transfer console playback"
+  [ctl]="link imagelib movie base protocol transfer console playback program"
   [camsim]="imagelib"
 )
 known="${!allowed[*]}"

@@ -9,6 +9,7 @@ packages=(
   xvfb xauth                 # a display for people running the program without one
   ffmpeg                     # independent reader of the AVI tests, benchmark peer of the AVI export
   python3 python3-numpy      # the Python reader (python/zrk) and its tests
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libx264-164  # H.264 and FFV1 movies
 )
 if [ "${ZRK_WITH_OPENCV:-1}" = 1 ]; then
   packages+=(libopencv-dev)  # benchmark peer only
