@@ -2,6 +2,7 @@
 
 #include "base/file_utils.h"
 #include "base/image_library.h"
+#include "base/open_windows.h"
 #include "base/shared_state.h"
 #include "base/ui_port.h"
 #include "movie/movie_export.h"
@@ -160,7 +161,7 @@ void ExportMovie(Codec codec, int32_t start, int32_t end, int32_t rate, int32_t 
     zrk::movie::MovieOutcome out;
     {
         RunningMovie running;
-        Ui().ShowExportProgress(title, QStringLiteral(" 0% completed."), end - start + 1);
+        Ui().ShowExportProgress(Windows().frmPlay, title, QStringLiteral(" 0% completed."), end - start + 1);
         out = zrk::movie::MakeMovie(run, draw, cancelled);
     }
     // The message comes once the progress window is down.

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
+#include <functional>
 
 #include "base/open_windows.h"
 
@@ -43,6 +44,17 @@ int main(int argc, char** argv) {
 
     QtUi ui;
     SetUi(&ui);
+    // Armed before start-up, so that a run that meets a message box there (a settings file that
+    // cannot be written) still ends: open boxes are closed first, then the program quits.
+    std::function<void()> quitWhenNoBoxIsOpen = [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+            QTimer::singleShot(50, &app, quitWhenNoBoxIsOpen);
+        } else {
+            QCoreApplication::quit();
+        }
+    };
+    if (parser.isSet(quitAfter)) QTimer::singleShot(parser.value(quitAfter).toInt(), &app, quitWhenNoBoxIsOpen);
     if (!StartUp(StartUpOptions{QCoreApplication::applicationDirPath()})) {
         ShutDown();
         return 1;
@@ -54,8 +66,6 @@ int main(int argc, char** argv) {
             QCoreApplication::quit();
         });
     }
-    if (parser.isSet(quitAfter))
-        QTimer::singleShot(parser.value(quitAfter).toInt(), &app, &QCoreApplication::quit);
     const int rc = app.exec();
     ShutDown();
     SetUi(nullptr);

@@ -72,8 +72,9 @@ TEST_F(CtlFaultTest, FaultsGiveTheirStatusAndMessage) {
         {{}, download, 0, "", "live"}, // brought to REC first
         {{"--fault", "error-reply:1"}, download, 1, "Download: Invalid download count."},
         {{"--fault", "error-reply:1:550"}, download, 1, "Download: Invalid region number."},
-        {{"--fault", "announce-bytes:-65664"}, download, 1, "transfer was incomplete"},
-        {{"--fault", "announce-bytes:1000"}, download, 3, "Time out image data port"},
+        // A byte count that is not the frames asked for is refused before anything is written.
+        {{"--fault", "announce-bytes:-65664"}, download, 1, "Download: Recived command invalid."},
+        {{"--fault", "announce-bytes:1000"}, download, 1, "Download: Recived command invalid."},
         {{"--fault", "hold-226"}, download, 3, "Time out control command port"},
         {{"--fault", "malformed:RQDL"}, download, 3, "stopped answering"},
         {{"--fault", "stall-data:100000"}, download, 3, "MB kept in FILE.part"},

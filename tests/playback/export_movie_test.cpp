@@ -25,7 +25,9 @@ const MovieFormat kMovies[] = {
 };
 
 ConvertChoice Choice(ConvertFormat format, int32_t start, int32_t end, int32_t rate) {
-    return {format, start, end, 1, rate, zrk::movie::kDefaultQuality};
+    ConvertChoice choice{format, start, end, 1, rate};
+    choice.quality = zrk::movie::kDefaultQuality;
+    return choice;
 }
 
 // A whole run and one that is cancelled after frame 3, for each format: count, rate, progress, title,

@@ -233,9 +233,9 @@ TEST_F(FrameDataTest, ThePlayerShowsTheTimeFromTheTriggerBesideTheFrameNumber) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->lblFrame->text(), "0/4");
     EXPECT_EQ(p->lblTrigTime->text(), "-0.008333 s");
-    p->OnStep();
+    p->cmdStep->click();
     EXPECT_EQ(p->lblTrigTime->text(), "0.000000 s");
-    p->OnNext();
+    p->cmdNext->click();
     EXPECT_EQ(p->lblTrigTime->text(), "+0.025000 s");
 
     frmPlay* none = OpenClip({.frames = 5});
