@@ -37,3 +37,8 @@ class QCommandLineParser;
 bool ParseCommandOptions(QCommandLineParser& parser, const CtlCommand& command, const QStringList& args,
                          int minPositional, int maxPositional, int& exitStatus);
 const CtlCommand& CommandNamed(const char* name);
+class QCommandLineOption;
+// Opens the export's data file into Playback() with the player's checks and takes its range from
+// --range A:B (default: every frame). kExitOk, or the status to end with after its message.
+int OpenExportSource(const QCommandLineParser& parser, const QCommandLineOption& range, ConsoleUi& ui,
+                     int& first, int& last);

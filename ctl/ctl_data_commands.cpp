@@ -1,8 +1,8 @@
 // live and export.
 #include "base/shared_state.h"
 #include "ctl/ctl_commands.h"
-#include "ctl/ctl_signals.h"
 #include "ctl/ctl_movie_export.h"
+#include "ctl/ctl_signals.h"
 #include "playback/export_run.h"
 #include "playback/playback_state.h"
 #include "protocol/command_set.h"
@@ -88,6 +88,32 @@ int CmdLive(CtlSession& session, ConsoleUi&, const QStringList& args) {
     return stopped ? kExitOk : session.FailureStatus();
 }
 
+int OpenExportSource(const QCommandLineParser& parser, const QCommandLineOption& range, ConsoleUi& ui,
+                     int& first, int& last) {
+    PlaybackState& state = Playback();
+    ui.subject = QFileInfo(parser.positionalArguments()[0]).absoluteFilePath();
+    const OpenCheck check = ReadDataFile(parser.positionalArguments()[0], state.file);
+    if (!check.message.isEmpty()) {
+        ui.MessageBox(QStringLiteral("Play Control"), check.message, MsgIcon::Information, MsgButtons::Ok);
+        return kExitFailed;
+    }
+    first = state.file.firstFrame;
+    last = state.file.lastFrame;
+    if (parser.isSet(range)) {
+        const QStringList ends = parser.value(range).split(QLatin1Char(':'));
+        if (ends.size() != 2 || !ToInt(ends[0], first) || !ToInt(ends[1], last)) {
+            std::fprintf(stderr, "zrkctl export: --range takes A:B\n");
+            return kExitUsage;
+        }
+    }
+    if (first < state.file.firstFrame || last > state.file.lastFrame || first > last) {
+        std::fprintf(stderr, "Export: the file holds frames %d to %d; %d to %d is not a range of them\n",
+                     state.file.firstFrame, state.file.lastFrame, first, last);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
     if (IsMovieExport(args)) return CmdExportMovie(ui, args);
     QCommandLineParser parser;
@@ -127,26 +153,8 @@ int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
         return kExitUsage;
     }
 
-    PlaybackState& state = Playback();
-    ui.subject = QFileInfo(parser.positionalArguments()[0]).absoluteFilePath();
-    const OpenCheck check = ReadDataFile(parser.positionalArguments()[0], state.file);
-    if (!check.message.isEmpty()) {
-        ui.MessageBox(QStringLiteral("Play Control"), check.message, MsgIcon::Information, MsgButtons::Ok);
-        return kExitFailed;
-    }
-    int first = state.file.firstFrame, last = state.file.lastFrame;
-    if (parser.isSet(range)) {
-        const QStringList ends = parser.value(range).split(QLatin1Char(':'));
-        if (ends.size() != 2 || !ToInt(ends[0], first) || !ToInt(ends[1], last)) {
-            std::fprintf(stderr, "zrkctl export: --range takes A:B\n");
-            return kExitUsage;
-        }
-    }
-    if (first < state.file.firstFrame || last > state.file.lastFrame || first > last) {
-        std::fprintf(stderr, "Export: the file holds frames %d to %d; %d to %d is not a range of them\n",
-                     state.file.firstFrame, state.file.lastFrame, first, last);
-        return kExitFailed;
-    }
+    int first = 0, last = 0;
+    if (const int opened = OpenExportSource(parser, range, ui, first, last); opened != kExitOk) return opened;
     const int failuresBefore = ui.failures();
     if (parser.isSet(avi)) {
         if (movieRate < 1) {
@@ -167,7 +175,7 @@ int CmdExport(CtlSession&, ConsoleUi& ui, const QStringList& args) {
                           MsgIcon::Information, MsgButtons::Ok);
             return kExitFailed;
         }
-        state.exportFolder = QDir(folder).absolutePath() + QDir::separator();
+        Playback().exportFolder = QDir(folder).absolutePath() + QDir::separator();
         ui.subject = folder;
         ExportBitmapSequence(first, last, step);
     }

@@ -64,25 +64,8 @@ int CmdExportMovie(ConsoleUi& ui, const QStringList& args) {
         return kExitUsage;
     }
 
-    PlaybackState& state = Playback();
-    const OpenCheck check = ReadDataFile(parser.positionalArguments()[0], state.file);
-    if (!check.message.isEmpty()) {
-        ui.MessageBox(QStringLiteral("Play Control"), check.message, MsgIcon::Information, MsgButtons::Ok);
-        return kExitFailed;
-    }
-    int first = state.file.firstFrame, last = state.file.lastFrame;
-    if (parser.isSet(range)) {
-        const QStringList ends = parser.value(range).split(QLatin1Char(':'));
-        if (ends.size() != 2 || !ToInt(ends[0], first) || !ToInt(ends[1], last)) {
-            std::fprintf(stderr, "zrkctl export: --range takes A:B\n");
-            return kExitUsage;
-        }
-    }
-    if (first < state.file.firstFrame || last > state.file.lastFrame || first > last) {
-        std::fprintf(stderr, "Export: the file holds frames %d to %d; %d to %d is not a range of them\n",
-                     state.file.firstFrame, state.file.lastFrame, first, last);
-        return kExitFailed;
-    }
+    int first = 0, last = 0;
+    if (const int opened = OpenExportSource(parser, range, ui, first, last); opened != kExitOk) return opened;
     std::printf("%s\n", qPrintable(SlowMotionCaption(first, last, movieRate)));
     std::fflush(stdout);
     const int failuresBefore = ui.failures();

@@ -5,16 +5,15 @@
 #include <sstream>
 
 namespace testsupport {
-namespace {
 
-std::string quoted(const std::string& s) {
+std::string shellQuoted(const std::string& s) {
     std::string q = "'";
     for (char c : s)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
-std::vector<uint8_t> run(const std::string& command) {
+std::vector<uint8_t> runCommand(const std::string& command) {
     std::vector<uint8_t> out;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return out;
@@ -25,13 +24,11 @@ std::vector<uint8_t> run(const std::string& command) {
     return out;
 }
 
-} // namespace
-
 std::map<std::string, std::string> probeVideo(const std::string& path) {
-    const auto out = run("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
-                         "stream=codec_name,width,height,r_frame_rate,nb_read_packets,pix_fmt "
-                         "-of default=noprint_wrappers=1 " +
-                         quoted(path));
+    const auto out = runCommand("ffprobe -v error -select_streams v:0 -count_packets -show_entries "
+                                "stream=codec_name,width,height,r_frame_rate,nb_read_packets,pix_fmt "
+                                "-of default=noprint_wrappers=1 " +
+                                shellQuoted(path));
     std::map<std::string, std::string> facts;
     std::istringstream lines(std::string(out.begin(), out.end()));
     for (std::string line; std::getline(lines, line);)
@@ -43,8 +40,8 @@ std::map<std::string, std::string> probeVideo(const std::string& path) {
 std::vector<uint8_t> decodeFrame(const std::string& path, unsigned k, unsigned rate) {
     std::string seek;
     if (k > 0) seek = "-ss " + std::to_string((k - 0.25) / rate) + " ";
-    return run("ffmpeg -nostdin -v error -threads 1 " + seek + "-i " + quoted(path) +
-               " -frames:v 1 -f rawvideo -pix_fmt bgr24 -");
+    return runCommand("ffmpeg -nostdin -v error -threads 1 " + seek + "-i " + shellQuoted(path) +
+                      " -frames:v 1 -f rawvideo -pix_fmt bgr24 -");
 }
 
 std::vector<uint8_t> topDown(const uint8_t* bottomUp, unsigned width, unsigned height) {

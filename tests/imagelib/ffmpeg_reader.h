@@ -8,6 +8,10 @@
 
 namespace testsupport {
 
+// The path quoted for the shell, and a command's standard output (empty when it fails).
+std::string shellQuoted(const std::string& s);
+std::vector<uint8_t> runCommand(const std::string& command);
+
 // key=value facts of the first video stream (codec_name, width, height, r_frame_rate,
 // nb_read_packets, pix_fmt), reading every packet; empty when ffprobe fails.
 std::map<std::string, std::string> probeVideo(const std::string& path);

@@ -1,37 +1,18 @@
 #include "movie_reader.h"
 
+#include "tests/imagelib/ffmpeg_reader.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace testsupport {
-namespace {
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::vector<uint8_t> run(const std::string& command) {
-    std::vector<uint8_t> out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    uint8_t buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
-        out.insert(out.end(), buffer, buffer + n);
-    if (::pclose(p) != 0) out.clear();
-    return out;
-}
-
-} // namespace
 
 std::vector<uint8_t> decodeAll(const std::string& path) {
-    return run("ffmpeg -nostdin -v error -i " + quoted(path) + " -f rawvideo -pix_fmt bgr24 -");
+    return runCommand("ffmpeg -nostdin -v error -i " + shellQuoted(path) + " -f rawvideo -pix_fmt bgr24 -");
 }
 
 std::vector<uint8_t> decodeYuv420(const std::string& path) {
-    return run("ffmpeg -nostdin -v error -i " + quoted(path) + " -f rawvideo -pix_fmt yuv420p -");
+    return runCommand("ffmpeg -nostdin -v error -i " + shellQuoted(path) + " -f rawvideo -pix_fmt yuv420p -");
 }
 
 std::vector<uint8_t> luma(const uint8_t* bgr, std::size_t pixels) {
@@ -45,8 +26,8 @@ std::vector<uint8_t> luma(const uint8_t* bgr, std::size_t pixels) {
 }
 
 std::string commentTag(const std::string& path) {
-    const auto out =
-        run("ffprobe -v error -show_entries format_tags=comment -of default=nw=1:nk=1 " + quoted(path));
+    const auto out = runCommand("ffprobe -v error -show_entries format_tags=comment -of default=nw=1:nk=1 " +
+                                shellQuoted(path));
     std::string text(out.begin(), out.end());
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
