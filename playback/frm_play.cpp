@@ -199,7 +199,7 @@ void frmPlay::BuildControls() {
         {cmdNext, TransportAction::Last},   {cmdPrev, TransportAction::First}};
     for (const auto& [button, action] : actions) {
         button->setToolTip(TransportTip(action));
-        connect(button, &QAbstractButton::clicked, this, [this, action] { m_transport.Do(action); });
+        connect(button, &QAbstractButton::clicked, this, [this, a = action] { m_transport.Do(a); });
     }
     chkExpand->setToolTip(DoubleSizeTip());
     connect(chkLoop, &QCheckBox::toggled, this, [this](bool on) { OnLoop(on); });

@@ -170,7 +170,7 @@ frmPreview::frmPreview(const PreviewParams& params, QWidget* parent)
         {cmdStep, TransportAction::Step},   {cmdBack, TransportAction::Back},
         {cmdNext, TransportAction::Last},   {cmdPrev, TransportAction::First}};
     for (const auto& [button, action] : actions)
-        connect(button, &QAbstractButton::clicked, this, [this, action] { m_transport.Do(action); });
+        connect(button, &QAbstractButton::clicked, this, [this, a = action] { m_transport.Do(a); });
     connect(cmdStart, &QPushButton::clicked, this, &frmPreview::MarkStart);
     connect(cmdEnd, &QPushButton::clicked, this, &frmPreview::MarkEnd);
     connect(cmdRQDL, &QPushButton::clicked, this, &frmPreview::Save);
