@@ -26,9 +26,8 @@ void PrintUsage(std::FILE* out) {
              "SIGHUP).\n\nCommands (COMMAND --help for each):\n");
     for (const CtlCommand& c : CtlCommands())
         std::fprintf(out, "  %-12s %s\n%17s%s\n", c.name, c.synopsis, "", c.summary);
-    std::fprintf(out,
-                 "\nOne settings file per camera: --settings FILE reads and writes FILE\n"
-                 "instead of Zrk1.ini beside the program, creating it on first use.\n");
+    std::fprintf(out, "\nOne settings file per camera: --settings FILE reads and writes FILE\n"
+                      "instead of Zrk1.ini beside the program, creating it on first use.\n");
 }
 
 // "HOST[:CMD[:DATA]]"

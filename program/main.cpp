@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
             QCoreApplication::quit();
         }
     };
-    if (parser.isSet(quitAfter)) QTimer::singleShot(parser.value(quitAfter).toInt(), &app, quitWhenNoBoxIsOpen);
+    if (parser.isSet(quitAfter))
+        QTimer::singleShot(parser.value(quitAfter).toInt(), &app, quitWhenNoBoxIsOpen);
     if (!StartUp(StartUpOptions{QCoreApplication::applicationDirPath()})) {
         ShutDown();
         return 1;

@@ -183,8 +183,8 @@ void live(benchmark::State& state) {
     int16_t status = 0;
     int f = 0;
     for (auto _ : state) {
-        if (!CombRGB_Live(&surface, buffer.data() + (ZRK_FRAME_HEADER_SIZE + 200 * 200) * f, 200, 200, 400, 400,
-                          gains, 100, &off, nullptr, &status)) {
+        if (!CombRGB_Live(&surface, buffer.data() + (ZRK_FRAME_HEADER_SIZE + 200 * 200) * f, 200, 200, 400,
+                          400, gains, 100, &off, nullptr, &status)) {
             state.SkipWithError("CombRGB_Live failed");
             break;
         }

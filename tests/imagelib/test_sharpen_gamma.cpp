@@ -107,8 +107,9 @@ TEST(Tone, OneTablePerColourIsTheGainThenTheCurveAndItsSlicesRebuildIt) {
             Tone tone;
             makeTone(gains, gamma, tone);
             const bool unity = gains[0] == 128 && gains[1] == 128 && gains[2] == 128;
-            const Tone::Kind kind =
-                gamma != 100 ? Tone::Kind::Table : unity ? Tone::Kind::None : Tone::Kind::Gains;
+            const Tone::Kind kind = gamma != 100 ? Tone::Kind::Table
+                                    : unity      ? Tone::Kind::None
+                                                 : Tone::Kind::Gains;
             ASSERT_EQ(tone.kind, kind) << gamma;
             if (kind != Tone::Kind::Table) continue;
             const uint8_t* curve = gammaTable(gamma);

@@ -1,7 +1,7 @@
 // "Play" in the real main window, with the program's forwarding installed: the player opens through
 // Targets().openDataFile and the navigation keys reach it through the main window's key routing.
-#include "program/window_forwarder.h"
 #include "playback/frm_play.h"
+#include "program/window_forwarder.h"
 #include "protocol/main_supervisor.h"
 #include "tests/playback/player_fixture.h"
 
