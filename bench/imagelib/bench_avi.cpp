@@ -8,6 +8,8 @@
 // Files go to ZRK_BENCH_DIR (default: the temporary folder) and are removed.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_files.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,21 +32,8 @@ namespace {
 constexpr unsigned kFrames = 2047, kSide = 512, kRate = 30;
 constexpr std::size_t kRaw = std::size_t{kSide} * kSide;
 
-std::filesystem::path folder() {
-    const char* dir = std::getenv("ZRK_BENCH_DIR");
-    return dir && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
-}
-std::string path(const char* name) {
-    return (folder() / name).string();
-}
-
-void flush(const std::string& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::fdatasync(fd);
-        ::close(fd);
-    }
-}
+using benchfiles::flush;
+using benchfiles::path;
 
 // The same mosaic frames as a data file (for us) and as bare raw frames (for ffmpeg).
 void makeInputs() {

@@ -6,6 +6,8 @@
 // the temporary folder) and are removed. Prints the medians and ratios at the end.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_files.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -38,21 +40,8 @@ const char* preset() {
     return p && *p ? p : MovieSettings{}.preset;
 }
 
-std::filesystem::path folder() {
-    const char* dir = std::getenv("ZRK_BENCH_DIR");
-    return dir && *dir ? std::filesystem::path(dir) : std::filesystem::temp_directory_path();
-}
-std::string path(const char* name) {
-    return (folder() / name).string();
-}
-
-void flush(const std::string& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::fdatasync(fd);
-        ::close(fd);
-    }
-}
+using benchfiles::flush;
+using benchfiles::path;
 
 // A camera-like scene under the mosaic (smooth colour fields, a moving bright disc, sensor noise),
 // as a data file for us and as bare raw frames for ffmpeg.
