@@ -1,7 +1,8 @@
 // Unsharp mask (radius 1 .. 3) and interleave in one AVX2 pass over the bitmap rows. The box blur is
 // separable: running column sums over the clipped rows (16-bit; at most 7 x 255), then a window of
-// 2r+1 of those sums along the row (at most 49 x 255 < 2^14), divided by the count of pixels summed.
-// Only the planes are read; each finished row goes straight to the output, so no blur planes are used.
+// 2r+1 of those sums along the row (at most 49 x 255 < 2^14), divided by the count of pixels summed and
+// kept as bytes. Only the planes are read; each finished row goes straight to the output, so no blur
+// planes are used. Whole factors 1 .. 5 (the program's strengths 100 .. 500) sharpen in byte lanes.
 // Built with -mavx2; only called after the processor has been asked for AVX2.
 #include <algorithm>
 #include <cstdlib>
@@ -65,24 +66,31 @@ template <unsigned r> inline __m256i windowSum(const uint16_t* sums) {
     return _mm256_add_epi16(_mm256_add_epi16(inner, ring2), ring3);
 }
 
-// Inner columns x in [r, w-1-r], 16 per step from x = r, the last step overlapping the one before;
-// each window spans the whole 2r+1 columns, so one divisor serves the row. Needs w >= 16 + 2r.
+// q = floor(window / d) for 16 columns. Windows stay below 2^14, so ((4x * magic) >> 16) >> shift, the
+// divisor's exact form, equals (x * magic) >> (16 + shift - 2): no shift up first. Inner windows hold at
+// least 2 x 3 pixels, so the shift is at least 3.
+template <unsigned r> inline __m256i quotient(const uint16_t* sums, __m256i magic, __m128i shift) {
+    return _mm256_srl_epi16(_mm256_mulhi_epu16(windowSum<r>(sums), magic), shift);
+}
+
+// Inner columns x in [r, w-1-r], 32 per step from x = r, the last step overlapping the one before;
+// each window spans the whole 2r+1 columns, so one divisor serves the row. Needs w >= 32 + 2r: the
+// width is a multiple of 8 and at least kFusedMinWidth, so 40 or more.
 template <unsigned r>
-void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint16_t* blur) {
+void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint8_t* blur) {
     const __m256i magic = _mm256_set1_epi16(static_cast<short>(divisor.magic));
-    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divisor.shift));
-    for (unsigned step = r; step + r < w; step += 16) {
-        const unsigned x = std::min(step, w - r - 16);
-        const __m256i window = windowSum<r>(sums + x);
-        const __m256i q = _mm256_srl_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(window, 2), magic), shift);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(blur + x), q);
+    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divisor.shift - 2));
+    for (unsigned step = r; step + r < w; step += 32) {
+        const unsigned x = std::min(step, w - r - 32);
+        const __m256i lo = quotient<r>(sums + x, magic, shift), hi = quotient<r>(sums + x + 16, magic, shift);
+        store(blur + x, _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8)); // pack works per lane
     }
 }
 
 // The r columns at each end see fewer columns. The sums are kept between zeros (kPad words on each
 // side), so a vector window over the first and the last 16 columns sums exactly the columns inside;
 // only those r counts differ, and they are divided one by one. The width is at least 16 + 2r.
-template <unsigned r> void blurRow(const uint16_t* sums, unsigned w, unsigned rows, uint16_t* blur) {
+template <unsigned r> void blurRow(const uint16_t* sums, unsigned w, unsigned rows, uint8_t* blur) {
     blurInner<r>(sums, w, kDivisors.of[rows * (2 * r + 1)], blur);
     alignas(32) uint16_t left[16], right[16];
     _mm256_store_si256(reinterpret_cast<__m256i*>(left), windowSum<r>(sums));
@@ -90,35 +98,55 @@ template <unsigned r> void blurRow(const uint16_t* sums, unsigned w, unsigned ro
     for (unsigned e = 0; e < r; ++e) {
         // Column e and column w-1-e each see r+1+e columns.
         const Divisor& d = kDivisors.of[rows * (r + 1 + e)];
-        blur[e] = static_cast<uint16_t>(divide(left[e], d));
-        blur[w - 1 - e] = static_cast<uint16_t>(divide(right[15 - e], d));
+        blur[e] = static_cast<uint8_t>(divide(left[e], d));
+        blur[w - 1 - e] = static_cast<uint8_t>(divide(right[15 - e], d));
     }
 }
 
 // v + (v - blur) * k limited to 0 .. 255, for 16 pixels in 16-bit lanes. k is within +-255 and d within
 // +-limit (limit * |k| <= 32767), so the product fits; where d was cut short the true result is past
 // 0 or 255 by more than 255 anyway, and the saturating add and pack give the same limit.
-inline __m256i sharpen16(const uint8_t* plane, const uint16_t* blur, __m256i k, __m256i limit) {
+inline __m256i sharpen16(const uint8_t* plane, const uint8_t* blur, __m256i k, __m256i limit) {
     const __m256i v = widen(plane);
-    __m256i d = _mm256_sub_epi16(v, loadWords(blur));
+    __m256i d = _mm256_sub_epi16(v, widen(blur));
     d = _mm256_max_epi16(_mm256_min_epi16(d, limit), _mm256_sub_epi16(_mm256_setzero_si256(), limit));
     return _mm256_adds_epi16(v, _mm256_mullo_epi16(d, k));
 }
 
-inline __m256i sharpen32(const uint8_t* plane, const uint16_t* blur, __m256i k, __m256i limit) {
-    const __m256i lo = sharpen16(plane, blur, k, limit), hi = sharpen16(plane + 16, blur + 16, k, limit);
-    return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8); // pack works per lane
-}
+// Any whole factor, 32 pixels.
+struct AnyFactor {
+    __m256i k, limit;
+    explicit AnyFactor(int factor)
+        : k(_mm256_set1_epi16(static_cast<short>(factor))),
+          limit(_mm256_set1_epi16(static_cast<short>(32767 / std::abs(factor)))) {}
+    __m256i operator()(const uint8_t* plane, const uint8_t* blur) const {
+        const __m256i lo = sharpen16(plane, blur, k, limit), hi = sharpen16(plane + 16, blur + 16, k, limit);
+        return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8); // pack works per lane
+    }
+};
 
-template <unsigned r>
-void sharpenRows(const uint8_t* const planes[3], unsigned w, unsigned h, int factor, uint8_t* out,
+// Factors 1 .. kMaxByteFactor in byte lanes, 32 pixels. Of up = v - blur and down = blur - v (each
+// limited at 0) one is 0, so adding up and taking down k times, each limited to 0 .. 255, stops at
+// the same limit as v + (v - blur) * k does.
+constexpr int kMaxByteFactor = 5;
+struct SmallFactor {
+    int k;
+    __m256i operator()(const uint8_t* plane, const uint8_t* blur) const {
+        const __m256i v = load(plane), b = load(blur);
+        const __m256i up = _mm256_subs_epu8(v, b), down = _mm256_subs_epu8(b, v);
+        __m256i result = v;
+        for (int i = 0; i < k; ++i)
+            result = _mm256_subs_epu8(_mm256_adds_epu8(result, up), down);
+        return result;
+    }
+};
+
+template <unsigned r, class Factor>
+void sharpenRows(const uint8_t* const planes[3], unsigned w, unsigned h, Factor sharpen32, uint8_t* out,
                  std::size_t stride) {
     alignas(32) uint16_t sumsWithZeros[3][kPad + kMaxWidth + kPad] = {};
     uint16_t* const sums[3] = {sumsWithZeros[0] + kPad, sumsWithZeros[1] + kPad, sumsWithZeros[2] + kPad};
-    alignas(32) uint16_t blur[3][kMaxWidth + kPad];
-    const int k = std::clamp(factor, -255, 255);
-    const __m256i kv = _mm256_set1_epi16(static_cast<short>(k));
-    const __m256i limit = _mm256_set1_epi16(static_cast<short>(32767 / std::abs(k)));
+    alignas(32) uint8_t blur[3][kMaxWidth + kPad];
     for (unsigned y = 0; y < std::min(h, r); ++y)
         for (int c = 0; c < 3; ++c)
             slide(sums[c], planes[c] + y * w, nullptr, w);
@@ -137,12 +165,19 @@ void sharpenRows(const uint8_t* const planes[3], unsigned w, unsigned h, int fac
         // Steps of 32 pixels; the last one overlaps the one before (same values written twice).
         for (unsigned x = 0; x < w; x += 32) {
             const unsigned at = std::min(x, w - 32);
-            storeInterleaved({sharpen32(row[0] + at, blur[0] + at, kv, limit),
-                              sharpen32(row[1] + at, blur[1] + at, kv, limit),
-                              sharpen32(row[2] + at, blur[2] + at, kv, limit)},
+            storeInterleaved({sharpen32(row[0] + at, blur[0] + at), sharpen32(row[1] + at, blur[1] + at),
+                              sharpen32(row[2] + at, blur[2] + at)},
                              line + 3 * at);
         }
     }
+}
+
+template <unsigned r>
+void sharpenRows(const uint8_t* const planes[3], unsigned w, unsigned h, int factor, uint8_t* out,
+                 std::size_t stride) {
+    if (factor >= 1 && factor <= kMaxByteFactor)
+        return sharpenRows<r>(planes, w, h, SmallFactor{factor}, out, stride);
+    sharpenRows<r>(planes, w, h, AnyFactor(std::clamp(factor, -255, 255)), out, stride);
 }
 
 } // namespace

@@ -210,7 +210,8 @@ TEST(ReconstructEdges, OutputMayShareMemoryWithTheBlurPlanes) {
 
 // The one-pass vector form against the staged portable form of the same arithmetic, over random
 // settings: gains across their range (0 and 255 included), gamma from 0 (black lifted) up, every
-// radius the vector blur takes and the staged one behind it, whole, odd and negative strengths; sizes
+// radius the vector blur takes and the staged one behind it, whole, odd and negative strengths (the
+// byte-lane factors 1 .. 5 and the word-lane ones); sizes
 // at the vector form's smallest width, with the fewest rows, and the camera's own.
 TEST(ReconstructKernels, OnePassFormEqualsTheStagedFormForRandomSettings) {
     std::mt19937 rng(29);
@@ -224,7 +225,7 @@ TEST(ReconstructKernels, OnePassFormEqualsTheStagedFormForRandomSettings) {
                                 static_cast<uint8_t>(rng() % 256),
                                 static_cast<unsigned>(rng() % 4 == 0 ? 100 : rng() % 301),
                                 static_cast<int>(rng() % 5),
-                                static_cast<int>(rng() % 17) * 50 - 400};
+                                static_cast<int>(rng() % 21) * 50 - 500};
             ASSERT_EQ(run(f, kernelsFor(KernelChoice::PackedAvx2), p), run(f, kPackedPortable, p))
                 << w << "x" << h << " gains " << int{p.blueGain} << "/" << int{p.greenGain} << "/"
                 << int{p.redGain} << " gamma " << p.gamma << " radius " << p.radius << " strength "
