@@ -1,22 +1,16 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (the image library's in imagelib/fuzz, the program's in fuzz/) with clang
-# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) in their own tree and runs each for a short
-# while. Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]
+# Runs each libFuzzer target (the image library's in imagelib/fuzz, the program's in fuzz/) for a short
+# while. They live in the checking tree (scripts/build-sanitized.sh: clang, AddressSanitizer,
+# UndefinedBehaviorSanitizer, coverage on every file), which this builds first where needed.
+# Usage: scripts/fuzz.sh [seconds per target, default 20] [target...]; ZRK_FUZZ_DIR picks the tree.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-dir=${ZRK_FUZZ_DIR:-$root/build-fuzz}
+dir=${ZRK_FUZZ_DIR:-$root/build-asan}
 seconds=${1:-20}
 shift || true
 targets=(fuzz_frame_reader fuzz_entry_points fuzz_data_receiver fuzz_data_file fuzz_reply_lines)
 if [ $# -gt 0 ]; then targets=("$@"); fi
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  "-DCMAKE_C_FLAGS=$flags" "-DCMAKE_CXX_FLAGS=$flags" \
-  "-DZRK_PARTS=imagelib;link;base;protocol;transfer;playback" -DZRK_TESTS=OFF -DZRK_BENCH=OFF -DZRK_FUZZ=ON \
-  -DZRK_SANITIZE=ON >/dev/null
-cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
+"$root/scripts/build-sanitized.sh" "$dir"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -50,7 +50,6 @@
 namespace {
 
 constexpr int kTimeOutMs = 400; // both time-outs, shortened
-constexpr int32_t kFrame = 40128;
 constexpr int kFrames = 40;
 constexpr const char* kState =
     "rmod 0 0 3 0 0 2 0\nclock 2010 01 02 03 04 05\nregion 0 40 0 2010 01 02 03 00 00\n";

@@ -30,7 +30,7 @@ int Rounds() {
     return n > 0 ? n : 6;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ZRK_SANITIZED)
 constexpr bool kSanitized = true; // freed memory sits in the quarantine: resident size is no measure
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
