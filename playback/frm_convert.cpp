@@ -97,6 +97,20 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
             ShowSlowMotion();
         };
 
+    fraQuality = new QGroupBox(QStringLiteral("Quality (MP4)"), this);
+    fraQuality->setObjectName(QStringLiteral("fraQuality"));
+    txtQuality = NumberBox(fraQuality, "txtQuality", "udnQuality", udnQuality, m_choice.quality);
+    lblQuality = Label(fraQuality, "lblQuality",
+                       QStringLiteral("%1 best … %2 smallest; %3 looks like the original")
+                           .arg(zrk::movie::kMinQuality)
+                           .arg(zrk::movie::kMaxQuality)
+                           .arg(zrk::movie::kDefaultQuality));
+    auto* quality = new QHBoxLayout(fraQuality);
+    quality->addWidget(txtQuality);
+    quality->addWidget(udnQuality);
+    quality->addWidget(lblQuality);
+    quality->addStretch();
+
     fraBitmapBaseFile = new QGroupBox(QStringLiteral("Save As"), this);
     fraBitmapBaseFile->setObjectName(QStringLiteral("fraBitmapBaseFile"));
     lblSaveFolderCap = Label(fraBitmapBaseFile, "lblSaveFolderCap", QStringLiteral("Folder Name:"));
@@ -119,8 +133,9 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
-    for (QWidget* w : std::initializer_list<QWidget*>{fraConvertTo, fraZRKFileName, fraSaveFrame,
-                                                      fraFrameRate, fraBitmapBaseFile, chkFrameData})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{fraConvertTo, fraZRKFileName, fraSaveFrame, fraFrameRate, fraQuality,
+                                         fraBitmapBaseFile, chkFrameData})
         layout->addWidget(w);
     layout->addLayout(buttons);
 
@@ -137,6 +152,10 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
     txtFrameRate->rangeMax = [this] { return m_rateMax; };
     txtFrameRate->fallback = [this] { return m_choice.rate; };
     txtFrameRate->emptyValue = [this] { return m_rateDefault; };
+    txtQuality->rangeMin = [] { return zrk::movie::kMinQuality; };
+    txtQuality->rangeMax = [] { return zrk::movie::kMaxQuality; };
+    txtQuality->fallback = [this] { return m_choice.quality; };
+    txtQuality->emptyValue = [] { return zrk::movie::kDefaultQuality; };
     txtStartFrame->onEnter = [this] { txtEndFrame->setFocus(); };
     txtEndFrame->onEnter = [this] {
         if (m_choice.format == ConvertFormat::DibSequence)
@@ -144,7 +163,13 @@ frmConvert::frmConvert(QWidget* owner) : QDialog(owner) {
         else
             txtFrameRate->setFocus();
     };
-    txtInterval->onEnter = txtFrameRate->onEnter = [this] { cmdOK->setFocus(); };
+    txtFrameRate->onEnter = [this] {
+        if (m_choice.format == ConvertFormat::Mp4)
+            txtQuality->setFocus();
+        else
+            cmdOK->setFocus();
+    };
+    txtInterval->onEnter = txtQuality->onEnter = [this] { cmdOK->setFocus(); };
 
     connect(optFormat[0], &QRadioButton::clicked, this, [this] { FormatChanged(ConvertFormat::Avi); });
     for (int i = 1; i < kConvertFormats; ++i)
@@ -178,12 +203,16 @@ void frmConvert::FormatChanged(ConvertFormat format) {
     udnInterval->SetValue(1);
     udnFrameRate->SetRange(m_rateMin, m_rateMax);
     udnFrameRate->SetValue(m_rateDefault);
+    udnQuality->SetRange(zrk::movie::kMinQuality, zrk::movie::kMaxQuality);
+    udnQuality->SetValue(m_choice.quality);
     const bool dib = format == ConvertFormat::DibSequence;
     for (QWidget* w : std::initializer_list<QWidget*>{lblSaveFolderCap, cmdSelectFolder, cmdMakeFolder,
                                                       lblIntervalCap, txtInterval, udnInterval})
         w->setEnabled(dib);
     for (QWidget* w : std::initializer_list<QWidget*>{fraFrameRate, txtFrameRate, udnFrameRate})
         w->setEnabled(!dib);
+    for (QWidget* w : std::initializer_list<QWidget*>{fraQuality, txtQuality, udnQuality, lblQuality})
+        w->setEnabled(format == ConvertFormat::Mp4);
     if (dib)
         ShowFolder();
     else

@@ -1,5 +1,6 @@
 // "Conversion": the export dialog. Collects the format, the frame range, the step between bitmaps,
-// the movie's frame rate and the bitmap folder; OK with a valid range closes it with the choice.
+// the movie's frame rate, the H.264 quality and the bitmap folder; OK with a valid range closes it with
+// the choice.
 #pragma once
 
 #include "movie/movie_writer.h"
@@ -55,6 +56,10 @@ public:
     DigitBox* txtFrameRate;
     UpDown* udnFrameRate;
     QLabel* lblSlowMotion; // the movie's length and slow-down, for the shareable movies
+    QGroupBox* fraQuality; // the H.264 rate factor: MP4 only
+    DigitBox* txtQuality;
+    UpDown* udnQuality;
+    QLabel* lblQuality;
     QGroupBox* fraBitmapBaseFile;
     QLabel *lblSaveFolderCap, *lblSaveFolder;
     QPushButton *cmdSelectFolder, *cmdMakeFolder, *cmdOK, *cmdCancel;

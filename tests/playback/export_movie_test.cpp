@@ -88,7 +88,8 @@ TEST_F(PlayerTest, ShareableMoviesAreRefusedBeforeTheFileExists) {
 }
 
 // The dialog offers both movies at 1 to 240 frames/s, 30 by default, and says how long the clip runs
-// and how much slower than it was recorded; the AVI keeps its own rates.
+// and how much slower than it was recorded; the AVI keeps its own rates. The quality (0 .. 51, 18 by
+// default) is asked for the MP4 only and kept across formats.
 TEST_F(PlayerTest, ConvertDialogShowsTheSlowMotionOfAMovie) {
     frmPlay* p = OpenClip({.frames = 300});
     ASSERT_NE(p, nullptr);
@@ -106,8 +107,16 @@ TEST_F(PlayerTest, ConvertDialogShowsTheSlowMotionOfAMovie) {
                   QString::fromUtf8("240 frames at 240 fps = 1.0 s, 2.0× faster"));
         dialog.udnFrameRate->SetValue(241); // past the range: held at its end
         EXPECT_EQ(dialog.choice().rate, 240);
+        EXPECT_EQ(dialog.txtQuality->isEnabled(), i == 2);
     }
+    dialog.optFormat[2]->click();
+    EXPECT_EQ(dialog.txtQuality->text(), "18");
+    dialog.udnQuality->SetValue(60); // past the range: held at its end
+    EXPECT_EQ(dialog.choice().quality, 51);
+    dialog.udnQuality->SetValue(23);
     dialog.optFormat[0]->click();
+    EXPECT_FALSE(dialog.txtQuality->isEnabled());
+    EXPECT_EQ(dialog.choice().quality, 23);
     EXPECT_EQ(dialog.txtFrameRate->text(), "20");
     EXPECT_TRUE(dialog.lblSlowMotion->text().isEmpty());
 }

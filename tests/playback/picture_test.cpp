@@ -82,7 +82,7 @@ TEST_F(PlayerTest, TheDialogsAreDrawn) {
     frmPlay* p = Open(WriteCameraClip(dir.file("recording.dat"), 30));
     ASSERT_NE(p, nullptr);
     frmConvert convert(p);
-    convert.optFormat[1]->click();
+    convert.optFormat[2]->click(); // the MP4: its slow-motion caption and quality
     ZRK_ENHANCE enhance{1, 100};
     frmEnhance enhanceDialog(p, enhance, [] {});
     QtUi qt;
