@@ -17,7 +17,7 @@ namespace {
 
 using namespace avx2;
 
-constexpr unsigned kPad = 32;
+constexpr unsigned kPad = 48; // words; the in-register blur reads up to 47 past the row
 
 inline __m256i widen(const uint8_t* p) { // 16 bytes to 16 words
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
@@ -66,24 +66,48 @@ template <unsigned r> inline __m256i windowSum(const uint16_t* sums) {
     return _mm256_add_epi16(_mm256_add_epi16(inner, ring2), ring3);
 }
 
-// q = floor(window / d) for 16 columns. Windows stay below 2^14, so ((4x * magic) >> 16) >> shift, the
-// divisor's exact form, equals (x * magic) >> (16 + shift - 2): no shift up first. Inner windows hold at
-// least 2 x 3 pixels, so the shift is at least 3.
-template <unsigned r> inline __m256i quotient(const uint16_t* sums, __m256i magic, __m128i shift) {
-    return _mm256_srl_epi16(_mm256_mulhi_epu16(windowSum<r>(sums), magic), shift);
+// The window sum of the 16 columns of `at` from its neighbours in registers. Sums at +-2 and +-3 words
+// from any base make half of the unaligned loads straddle two cache lines, which the loads then wait
+// on; two lane crossings and byte shifts per offset cost less:
+//   ahead  = [at.hi | next.lo], ahead shifted with at by 2k bytes per lane  = sums[x+k .. x+k+15]
+//   behind = [prev.hi | at.lo], at shifted with behind by 16-2k bytes per lane = sums[x-k .. x-k+15]
+template <unsigned r> inline __m256i windowSumInRegisters(__m256i prev, __m256i at, __m256i next) {
+    const __m256i ahead = _mm256_permute2x128_si256(at, next, 0x21);
+    const __m256i behind = _mm256_permute2x128_si256(prev, at, 0x21);
+    __m256i sum = _mm256_add_epi16(
+        at, _mm256_add_epi16(_mm256_alignr_epi8(ahead, at, 2), _mm256_alignr_epi8(at, behind, 14)));
+    if constexpr (r >= 2)
+        sum = _mm256_add_epi16(
+            sum, _mm256_add_epi16(_mm256_alignr_epi8(ahead, at, 4), _mm256_alignr_epi8(at, behind, 12)));
+    if constexpr (r >= 3)
+        sum = _mm256_add_epi16(
+            sum, _mm256_add_epi16(_mm256_alignr_epi8(ahead, at, 6), _mm256_alignr_epi8(at, behind, 10)));
+    return sum;
 }
 
-// Inner columns x in [r, w-1-r], 32 per step from x = r, the last step overlapping the one before;
-// each window spans the whole 2r+1 columns, so one divisor serves the row. Needs w >= 32 + 2r: the
-// width is a multiple of 8 and at least kFusedMinWidth, so 40 or more.
+// floor(window / d) for every column from 0 in steps of 32, up to 31 past w (the sums have kPad zeros
+// beyond it, the blur row room for them), with aligned loads only. One divisor, that of a whole
+// (2r+1)-column window, serves the row: the r columns at each end, which see fewer, are put right by
+// the caller. Windows stay below 2^14, so ((4x * magic) >> 16) >> shift, the divisor's exact form,
+// equals (x * magic) >> (16 + shift - 2): no shift up first. Inner windows hold at least 2 x 3 pixels,
+// so the shift is at least 3.
 template <unsigned r>
 void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint8_t* blur) {
     const __m256i magic = _mm256_set1_epi16(static_cast<short>(divisor.magic));
     const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divisor.shift - 2));
-    for (unsigned step = r; step + r < w; step += 32) {
-        const unsigned x = std::min(step, w - r - 32);
-        const __m256i lo = quotient<r>(sums + x, magic, shift), hi = quotient<r>(sums + x + 16, magic, shift);
+    const auto words = [sums](int x) {
+        return _mm256_load_si256(reinterpret_cast<const __m256i*>(sums + x));
+    };
+    __m256i prev = words(-16), at = words(0);
+    for (unsigned x = 0; x < w; x += 32) {
+        const __m256i next = words(static_cast<int>(x) + 16), after = words(static_cast<int>(x) + 32);
+        const __m256i lo =
+            _mm256_srl_epi16(_mm256_mulhi_epu16(windowSumInRegisters<r>(prev, at, next), magic), shift);
+        const __m256i hi =
+            _mm256_srl_epi16(_mm256_mulhi_epu16(windowSumInRegisters<r>(at, next, after), magic), shift);
         store(blur + x, _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8)); // pack works per lane
+        prev = next;
+        at = after;
     }
 }
 
