@@ -94,13 +94,20 @@ TEST(ReconstructKernels, EveryPackedKernelMatchesTheReferenceAcrossSizesAndSetti
     }
 }
 
+// Interpolation of mixed odd and even values next to each other, and the sharpening of a picture of
+// edges between 0 and 255 at the program's strongest setting and the byte lanes' largest factor, where
+// every sum saturates at one limit or the other.
 TEST(ReconstructKernels, ExtremeValuesDoNotOverflowTheByteLanes) {
-    for (uint8_t fill : {uint8_t{255}, uint8_t{254}, uint8_t{1}}) {
+    const ref::Params sharpest[] = {{}, {128, 128, 128, 100, 1, 500}, {128, 128, 128, 100, 3, 550}};
+    for (uint8_t fill : {uint8_t{255}, uint8_t{254}, uint8_t{1}, uint8_t{0}}) {
         Frame f{512, 64, std::vector<uint8_t>(512 * 64, fill)};
         for (unsigned i = 0; i < f.raw.size(); i += 3)
-            f.raw[i] = 255; // mixed odd and even values next to each other
-        for (KernelChoice choice : kPackedChoices)
-            EXPECT_EQ(run(f, kernelsFor(choice)), ref::reconstruct(f.raw, 512, 64, ref::Form::Packed, {}));
+            f.raw[i] = fill == 0 ? 255 * (i / 512 % 2) : 255;
+        for (const auto& p : sharpest)
+            for (KernelChoice choice : kPackedChoices)
+                EXPECT_EQ(run(f, kernelsFor(choice), p),
+                          ref::reconstruct(f.raw, 512, 64, ref::Form::Packed, p))
+                    << kernelsFor(choice).name << " fill " << int{fill} << " strength " << p.strength;
     }
 }
 
