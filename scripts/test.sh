@@ -29,7 +29,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:ha
   run_suite build-asan
 
 echo "== fuzzing"
-ZRK_FUZZ_DIR="$root/build-asan" scripts/fuzz.sh
+scripts/fuzz.sh # from build-asan, built above
 
 # Reaching here means every suite passed (set -e stops at the first failure).
 total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | awk '{s += $1} END {print s + 0}')

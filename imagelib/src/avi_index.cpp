@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "bitmap_file.h"
+#include "little_endian.h"
 
 namespace zrk::image {
 namespace {
@@ -22,18 +23,6 @@ constexpr uint64_t roundUp(uint64_t v, uint64_t to) {
     return (v + to - 1) / to * to;
 }
 
-void le16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void le32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void le64(uint8_t* p, uint64_t v) {
-    le32(p, static_cast<uint32_t>(v));
-    le32(p + 4, static_cast<uint32_t>(v >> 32));
-}
 void fourcc(uint8_t* p, const char* code) {
     std::memcpy(p, code, 4);
 }

@@ -5,42 +5,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "little_endian.h"
 #include "zrkimage.h"
 
 namespace zrk::image {
-namespace {
-
-void put16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-} // namespace
 
 void writeBitmapInfoHeader(uint8_t* dest, unsigned width4, unsigned h, uint32_t imageSize) {
-    put32(dest, 40);
-    put32(dest + 4, width4);
-    put32(dest + 8, h); // positive: rows stored bottom-up
-    put16(dest + 12, 1);
-    put16(dest + 14, 24);
-    put32(dest + 16, 0); // no compression
-    put32(dest + 20, imageSize);
+    le32(dest, 40);
+    le32(dest + 4, width4);
+    le32(dest + 8, h); // positive: rows stored bottom-up
+    le16(dest + 12, 1);
+    le16(dest + 14, 24);
+    le32(dest + 16, 0); // no compression
+    le32(dest + 20, imageSize);
     for (int offset = 24; offset < 40; offset += 4) // resolutions and colour counts
-        put32(dest + offset, 0);
+        le32(dest + offset, 0);
 }
 
 void writeBitmapHeaders(uint8_t* dest, unsigned width4, unsigned h) {
     dest[0] = 'B';
     dest[1] = 'M';
-    put32(dest + 2, width4 * 3 * h + 54);
-    put16(dest + 6, 0);
-    put16(dest + 8, 0);
-    put32(dest + 10, 54);
+    le32(dest + 2, width4 * 3 * h + 54);
+    le16(dest + 6, 0);
+    le16(dest + 8, 0);
+    le32(dest + 10, 54);
     writeBitmapInfoHeader(dest + 14, width4, h, 0);
 }
 

@@ -22,6 +22,10 @@ constexpr unsigned kPad = 48; // words; the in-register blur reads up to 47 past
 inline __m256i widen(const uint8_t* p) { // 16 bytes to 16 words
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
+// 32 words to 32 bytes in order, limited to 0 .. 255 (the pack works per 128-bit lane).
+inline __m256i packBytes(__m256i lo, __m256i hi) {
+    return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8);
+}
 inline __m256i loadWords(const uint16_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
@@ -99,13 +103,13 @@ void blurInner(const uint16_t* sums, unsigned w, const Divisor& divisor, uint8_t
         return _mm256_load_si256(reinterpret_cast<const __m256i*>(sums + x));
     };
     __m256i prev = words(-16), at = words(0);
-    for (unsigned x = 0; x < w; x += 32) {
-        const __m256i next = words(static_cast<int>(x) + 16), after = words(static_cast<int>(x) + 32);
+    for (int x = 0; x < static_cast<int>(w); x += 32) {
+        const __m256i next = words(x + 16), after = words(x + 32);
         const __m256i lo =
             _mm256_srl_epi16(_mm256_mulhi_epu16(windowSumInRegisters<r>(prev, at, next), magic), shift);
         const __m256i hi =
             _mm256_srl_epi16(_mm256_mulhi_epu16(windowSumInRegisters<r>(at, next, after), magic), shift);
-        store(blur + x, _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8)); // pack works per lane
+        store(blur + x, packBytes(lo, hi));
         prev = next;
         at = after;
     }
@@ -144,8 +148,7 @@ struct AnyFactor {
         : k(_mm256_set1_epi16(static_cast<short>(factor))),
           limit(_mm256_set1_epi16(static_cast<short>(32767 / std::abs(factor)))) {}
     __m256i operator()(const uint8_t* plane, const uint8_t* blur) const {
-        const __m256i lo = sharpen16(plane, blur, k, limit), hi = sharpen16(plane + 16, blur + 16, k, limit);
-        return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xd8); // pack works per lane
+        return packBytes(sharpen16(plane, blur, k, limit), sharpen16(plane + 16, blur + 16, k, limit));
     }
 };
 
